@@ -1,0 +1,41 @@
+// Files: whole-file reads and safe replacement, plus the text-file format of
+// the program (ANSI code page, CR LF after every line).
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trova {
+
+struct FileResult {
+  bool ok = true;
+  std::wstring reason;  // a plain Chinese explanation when !ok
+  explicit operator bool() const { return ok; }
+  static FileResult failure(std::wstring why) { return {false, std::move(why)}; }
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // True when a file is there, hidden and system files included.
+  virtual bool exists(const std::wstring& path) = 0;
+  virtual std::optional<std::string> read(const std::wstring& path, FileResult* why = nullptr) = 0;
+  // Writes a temporary file beside the target and then replaces the target, so a
+  // failed write leaves an existing file as it was.
+  virtual FileResult replace(const std::wstring& path, const std::string& bytes) = 0;
+};
+
+// The lines encoded in the ANSI code page, each followed by CR LF.
+std::string encodeTextLines(const std::vector<std::wstring>& lines);
+// Lines split at CR LF or LF; a last line without a line end counts.
+std::vector<std::wstring> decodeTextLines(const std::string& bytes);
+
+FileResult writeTextLines(FileSystem& fs, const std::wstring& path,
+                          const std::vector<std::wstring>& lines);
+std::optional<std::vector<std::wstring>> readTextLines(FileSystem& fs, const std::wstring& path,
+                                                       FileResult* why = nullptr);
+
+// Joins a folder and a file name with one backslash.
+std::wstring joinPath(const std::wstring& folder, const std::wstring& name);
+
+}  // namespace trova

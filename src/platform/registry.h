@@ -1,0 +1,89 @@
+// The registry service. Every subsystem reads and writes the registry through
+// these interfaces; the Win32 backend calls the wide-character API and the
+// in-memory backend stands in for it in tests.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trova {
+
+enum class Hive { ClassesRoot, CurrentUser, LocalMachine };
+
+// Windows error codes: 0 is success, anything else a failure.
+using RegStatus = long;
+namespace regerr {
+constexpr RegStatus Ok = 0;
+constexpr RegStatus FileNotFound = 2;
+constexpr RegStatus AccessDenied = 5;
+constexpr RegStatus InvalidHandle = 6;
+constexpr RegStatus InvalidParameter = 87;
+constexpr RegStatus MoreData = 234;
+constexpr RegStatus NoMoreItems = 259;
+}  // namespace regerr
+
+enum class RegType : std::uint32_t {
+  None = 0, Sz = 1, ExpandSz = 2, Binary = 3, Dword = 4, MultiSz = 7, Qword = 11,
+};
+
+// A value as the registry holds it: its type and raw bytes. Strings are UTF-16LE
+// with their terminator, as the wide-character API stores them.
+struct RegValue {
+  RegType type = RegType::None;
+  std::vector<std::uint8_t> data;
+
+  static RegValue text(std::wstring_view s, RegType t = RegType::Sz);
+  static RegValue dword(std::uint32_t v);
+  bool isText() const { return type == RegType::Sz || type == RegType::ExpandSz; }
+  // The text up to its first NUL, whatever the type says.
+  std::wstring asText() const;
+  // The first four bytes as a little-endian number, when there are four.
+  std::optional<std::uint32_t> asDword() const;
+};
+
+class RegKey;
+using KeyPtr = std::unique_ptr<RegKey>;
+
+// An open key. Destroying it closes it; it cannot be copied.
+class RegKey {
+ public:
+  RegKey() = default;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  virtual ~RegKey() = default;
+
+  // Opens an existing key below this one; never creates. `out` is reset on failure.
+  virtual RegStatus openSubKey(std::wstring_view path, KeyPtr& out) = 0;
+  // Opens or creates the key and every missing key along the path.
+  virtual RegStatus createSubKey(std::wstring_view path, KeyPtr& out) = 0;
+  // Name of the sub-key / value at `index` (from 0); NoMoreItems after the last.
+  virtual RegStatus enumSubKey(std::uint32_t index, std::wstring& name) = 0;
+  virtual RegStatus enumValue(std::uint32_t index, std::wstring& name) = 0;
+  // Reads a whole value whatever its size; an empty name is the default value.
+  virtual RegStatus queryValue(std::wstring_view name, RegValue& out) = 0;
+  virtual RegStatus setValue(std::wstring_view name, const RegValue& value) = 0;
+  virtual RegStatus deleteValue(std::wstring_view name) = 0;
+  // Removes that one sub-key; refused while it has sub-keys of its own.
+  virtual RegStatus deleteSubKey(std::wstring_view name) = 0;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  virtual RegStatus open(Hive hive, std::wstring_view path, KeyPtr& out) = 0;
+  virtual RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out) = 0;
+};
+
+// The text of a value, or empty when it is missing or unreadable.
+std::wstring readText(RegKey& key, std::wstring_view valueName);
+// The default value of a sub-key ("" = the key itself), or empty.
+std::wstring readDefault(RegKey& key, std::wstring_view subKey);
+// True when the key at `path` exists (can be opened).
+bool keyExists(Registry& reg, Hive hive, std::wstring_view path);
+// A plain Chinese explanation of a failure code, for the program's messages.
+std::wstring describeFailure(RegStatus status);
+
+}  // namespace trova

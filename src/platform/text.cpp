@@ -1,0 +1,147 @@
+#include "platform/text.h"
+
+#include <cwctype>
+
+namespace trova {
+
+namespace {
+void appendUnit(std::vector<std::uint8_t>& out, std::uint16_t u) {
+  out.push_back(static_cast<std::uint8_t>(u & 0xFF));
+  out.push_back(static_cast<std::uint8_t>(u >> 8));
+}
+
+// Reads one code point from a wide string, combining surrogates on 16-bit wchar_t.
+char32_t nextCodePoint(std::wstring_view s, std::size_t& i) {
+  char32_t c = static_cast<char32_t>(s[i++]);
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (c >= 0xD800 && c < 0xDC00 && i < s.size()) {
+      char32_t lo = static_cast<char32_t>(s[i]);
+      if (lo >= 0xDC00 && lo < 0xE000) {
+        ++i;
+        c = 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
+      }
+    }
+  }
+  return c;
+}
+
+void appendCodePoint(std::wstring& out, char32_t c) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+      return;
+    }
+  }
+  out.push_back(static_cast<wchar_t>(c));
+}
+}  // namespace
+
+std::vector<std::uint8_t> toUtf16Bytes(std::wstring_view text, bool withTerminator) {
+  std::vector<std::uint8_t> out;
+  out.reserve((text.size() + 1) * 2);
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t c = nextCodePoint(text, i);
+    if (c >= 0x10000) {
+      c -= 0x10000;
+      appendUnit(out, static_cast<std::uint16_t>(0xD800 + (c >> 10)));
+      appendUnit(out, static_cast<std::uint16_t>(0xDC00 + (c & 0x3FF)));
+    } else {
+      appendUnit(out, static_cast<std::uint16_t>(c));
+    }
+  }
+  if (withTerminator) appendUnit(out, 0);
+  return out;
+}
+
+std::wstring fromUtf16Bytes(const std::uint8_t* data, std::size_t size) {
+  std::wstring out;
+  for (std::size_t i = 0; i + 1 < size; i += 2) {
+    char32_t u = static_cast<char32_t>(data[i] | (data[i + 1] << 8));
+    if (u == 0) break;
+    if (u >= 0xD800 && u < 0xDC00 && i + 3 < size) {
+      char32_t lo = static_cast<char32_t>(data[i + 2] | (data[i + 3] << 8));
+      if (lo >= 0xDC00 && lo < 0xE000) {
+        appendCodePoint(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    appendCodePoint(out, u);
+  }
+  return out;
+}
+
+std::string toUtf8(std::wstring_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t c = nextCodePoint(text, i);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+std::wstring fromUtf8(std::string_view text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size();) {
+    auto b = static_cast<unsigned char>(text[i]);
+    int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+    if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size()) {
+      appendCodePoint(out, 0xFFFD);
+      ++i;
+      continue;
+    }
+    char32_t c = extra == 0 ? b : b & (0x3F >> extra);
+    bool ok = true;
+    for (int k = 1; k <= extra; ++k) {
+      auto n = static_cast<unsigned char>(text[i + k]);
+      if ((n & 0xC0) != 0x80) { ok = false; break; }
+      c = (c << 6) | (n & 0x3F);
+    }
+    if (!ok) {
+      appendCodePoint(out, 0xFFFD);
+      ++i;
+      continue;
+    }
+    appendCodePoint(out, c);
+    i += extra + 1;
+  }
+  return out;
+}
+
+wchar_t foldCase(wchar_t c) {
+  if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - L'a' + L'A');
+  if (c < 0x80) return c;
+  return static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+}
+
+int compareNoCase(std::wstring_view a, std::wstring_view b) {
+  std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    wchar_t x = foldCase(a[i]), y = foldCase(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+bool equalsNoCase(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && compareNoCase(a, b) == 0;
+}
+
+}  // namespace trova

@@ -1,0 +1,120 @@
+// The controls the pages work with, as thin interfaces: the Win32 layer wraps
+// real windows, tests use the in-memory versions. Rows are addressed by their
+// position in the current display order; column 0 is the row text.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace trova {
+
+// The list's own sort settings: the column sorted by, its direction, and
+// whether sorting is on. They live with the list and survive refills.
+struct SortSettings {
+  int column = 0;
+  bool descending = false;
+  bool enabled = false;
+};
+
+// Orders two cells of a sorted column: by their text, without regard to case.
+int compareListText(const std::wstring& a, const std::wstring& b);
+
+class ListView {
+ public:
+  virtual ~ListView() = default;
+  virtual int rowCount() const = 0;
+  virtual int columnCount() const = 0;
+  // Appends a row (text first, then sub-items); returns where it landed.
+  virtual int addRow(const std::vector<std::wstring>& cells, bool checked = false) = 0;
+  virtual void removeRow(int row) = 0;
+  virtual void clear() = 0;
+  virtual std::wstring cell(int row, int column) const = 0;
+  virtual void setCell(int row, int column, const std::wstring& text) = 0;
+  virtual bool checked(int row) const = 0;
+  virtual void setChecked(int row, bool on) = 0;
+  // The selected (highlighted) row, or -1.
+  virtual int selectedRow() const = 0;
+  virtual void selectRow(int row) = 0;
+  virtual std::wstring header(int column) const = 0;
+  virtual void setHeader(int column, const std::wstring& text) = 0;
+  virtual SortSettings sort() const = 0;
+  // Applies the settings; sorts the rows at once when sorting is on.
+  virtual void setSort(const SortSettings& settings) = 0;
+  // A fill between beginFill and endFill neither redraws nor sorts row by row.
+  virtual void beginFill() = 0;
+  virtual void endFill() = 0;
+};
+
+// Scope of a fill: redraw and sorting resume when it ends.
+class ListFill {
+ public:
+  explicit ListFill(ListView& list) : list_(list) { list_.beginFill(); }
+  ~ListFill() { list_.endFill(); }
+  ListFill(const ListFill&) = delete;
+  ListFill& operator=(const ListFill&) = delete;
+
+ private:
+  ListView& list_;
+};
+
+class ListBox {
+ public:
+  virtual ~ListBox() = default;
+  virtual int count() const = 0;
+  virtual void add(const std::wstring& text) = 0;
+  virtual void remove(int index) = 0;
+  virtual void clear() = 0;
+  virtual std::wstring item(int index) const = 0;
+  virtual int selected() const = 0;  // -1 when none
+  virtual void select(int index) = 0;
+};
+
+class ComboBox {
+ public:
+  virtual ~ComboBox() = default;
+  virtual void setItems(const std::vector<std::wstring>& items) = 0;
+  virtual int count() const = 0;
+  virtual std::wstring item(int index) const = 0;
+  virtual int selected() const = 0;  // -1 when none
+  virtual void select(int index) = 0;
+};
+
+enum class CheckState { Unchecked = 0, Checked = 1, Grayed = 2 };
+
+class CheckBox {
+ public:
+  virtual ~CheckBox() = default;
+  virtual CheckState state() const = 0;
+  virtual void setState(CheckState s) = 0;
+};
+
+class TextBox {
+ public:
+  virtual ~TextBox() = default;
+  virtual std::wstring text() const = 0;
+  virtual void setText(const std::wstring& text) = 0;
+};
+
+class Button {
+ public:
+  virtual ~Button() = default;
+  virtual bool enabled() const = 0;
+  virtual void setEnabled(bool on) = 0;
+};
+
+// A tab strip or tab control: which tab is current (from 0).
+class Tabs {
+ public:
+  virtual ~Tabs() = default;
+  virtual int current() const = 0;
+  virtual void setCurrent(int index) = 0;
+};
+
+// A page or frame that is shown or hidden as a whole.
+class Panel {
+ public:
+  virtual ~Panel() = default;
+  virtual bool visible() const = 0;
+  virtual void setVisible(bool on) = 0;
+};
+
+}  // namespace trova

@@ -1,0 +1,26 @@
+// A main window built from in-memory controls and platform, for page tests.
+#pragma once
+#include "app/form1.h"
+#include "app/memory_form1_controls.h"
+#include "platform/memory_platform.h"
+
+namespace trova::test {
+
+struct FormFixture {
+  MemoryPlatform mp;
+  MemoryForm1Controls ui;
+  Form1 form{mp.platform, ui.controls()};
+
+  MemoryRegistry& reg() { return mp.registry; }
+  void pickTab(int n) {  // n counts from 1, as the tab strip's captions do
+    ui.TabStrip_cjmy.setCurrent(n - 1);
+    form.TabStrip_cjmy_Click();
+  }
+  std::vector<std::wstring> row(ListView& list, int r) {
+    std::vector<std::wstring> cells;
+    for (int c = 0; c < list.columnCount(); ++c) cells.push_back(list.cell(r, c));
+    return cells;
+  }
+};
+
+}  // namespace trova::test
