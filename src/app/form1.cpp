@@ -13,6 +13,26 @@ void run(const std::function<void()>& step) {
 Form1::Form1(Platform& platform, const Form1Controls& controls)
     : addons(platform, *controls.ListView_cjgl), platform_(platform), c_(controls) {
   loaders.fillAddons = [this] { addons.FillAddonList(); };
+  onClick[L"TabStrip_cjmy"] = [this] { TabStrip_cjmy_Click(); };
+  onClick[L"cd_gfwz"] = [this] { cd_gfwz_Click(); };
+  onClick[L"cd_lxwm"] = [this] { cd_lxwm_Click(); };
+  onClick[L"cd_gytrova"] = [this] { cd_gytrova_Click(); };
+}
+
+void Form1::Click(const std::wstring& control) {
+  if (auto it = onClick.find(control); it != onClick.end() && it->second) it->second();
+}
+
+void Form1::ColumnClick(const std::wstring& list, int column) {
+  if (auto it = onColumnClick.find(list); it != onColumnClick.end() && it->second) it->second(column);
+}
+
+void Form1::RowClick(const std::wstring& list, int row) {
+  if (auto it = onRowClick.find(list); it != onRowClick.end() && it->second) it->second(row);
+}
+
+void Form1::RightButtonUp(const std::wstring& list) {
+  if (auto it = onRightButtonUp.find(list); it != onRightButtonUp.end() && it->second) it->second();
 }
 
 void Form1::Form_Load() {

@@ -3,6 +3,8 @@
 // loaders are named hooks so that their order is fixed here and visible to tests.
 #pragma once
 #include <functional>
+#include <map>
+#include <string>
 
 #include "addons/addon_page.h"
 #include "app/form1_controls.h"
@@ -21,6 +23,23 @@ class Form1 {
   void cd_gfwz_Click();
   void cd_lxwm_Click();
   void cd_gytrova_Click();
+
+  // Events from the window, routed by control name. Pages register their
+  // handlers in the constructor; an event nobody handles does nothing.
+  //   Click: buttons, check boxes, menu items, a tab control's tab change,
+  //          a combo box's selection change.
+  //   ColumnClick: a list's column header (column from 0).
+  //   RowClick: a list row was clicked with the left button.
+  //   RightButtonUp: the right mouse button was released over a list.
+  void Click(const std::wstring& control);
+  void ColumnClick(const std::wstring& list, int column);
+  void RowClick(const std::wstring& list, int row);
+  void RightButtonUp(const std::wstring& list);
+
+  std::map<std::wstring, std::function<void()>> onClick;
+  std::map<std::wstring, std::function<void(int)>> onColumnClick;
+  std::map<std::wstring, std::function<void(int)>> onRowClick;
+  std::map<std::wstring, std::function<void()>> onRightButtonUp;
 
   // Start-up, in the order they run. The immunity lists read the catalogue, so it comes first.
   struct StartupSteps {

@@ -9,6 +9,7 @@
 namespace trova {
 
 struct Form1Controls {
+  PopupMenus* menus = nullptr;
   Tabs* TabStrip_cjmy = nullptr;
   std::array<Panel*, 5> Pictureframe{};
 

@@ -7,6 +7,7 @@
 namespace trova {
 
 struct MemoryForm1Controls {
+  MemoryPopupMenus menus;
   MemoryTabs TabStrip_cjmy;
   std::array<MemoryPanel, 5> Pictureframe;
   MemoryTabs SSTab_cjmy;
@@ -27,6 +28,7 @@ struct MemoryForm1Controls {
 
   Form1Controls controls() {
     Form1Controls c;
+    c.menus = &menus;
     c.TabStrip_cjmy = &TabStrip_cjmy;
     for (std::size_t i = 0; i < Pictureframe.size(); ++i) c.Pictureframe[i] = &Pictureframe[i];
     c.SSTab_cjmy = &SSTab_cjmy;

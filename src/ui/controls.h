@@ -117,4 +117,13 @@ class Panel {
   virtual void setVisible(bool on) = 0;
 };
 
+// Pop-up menus defined on the window (cd_cjglyj, cd_cjmyyj, cd_qdxm, cd_rjxz):
+// shows one at the mouse position; a chosen item arrives as a Click event
+// named after the item.
+class PopupMenus {
+ public:
+  virtual ~PopupMenus() = default;
+  virtual void popup(const std::wstring& menu) = 0;
+};
+
 }  // namespace trova

@@ -133,4 +133,10 @@ class MemoryPanel final : public Panel {
   bool visible_ = false;
 };
 
+class MemoryPopupMenus final : public PopupMenus {
+ public:
+  void popup(const std::wstring& menu) override { shown.push_back(menu); }
+  std::vector<std::wstring> shown;
+};
+
 }  // namespace trova

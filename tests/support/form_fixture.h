@@ -14,7 +14,7 @@ struct FormFixture {
   MemoryRegistry& reg() { return mp.registry; }
   void pickTab(int n) {  // n counts from 1, as the tab strip's captions do
     ui.TabStrip_cjmy.setCurrent(n - 1);
-    form.TabStrip_cjmy_Click();
+    form.Click(L"TabStrip_cjmy");
   }
   std::vector<std::wstring> row(ListView& list, int r) {
     std::vector<std::wstring> cells;
