@@ -3,11 +3,10 @@
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
-pkgs=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-apps imagemagick
-      fonts-wqy-microhei locales cmake g++ make googletest iconv-compat)
+pkgs=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils imagemagick
+      fonts-wqy-microhei locales cmake g++ make googletest)
 need=()
 for p in "${pkgs[@]}"; do
-  [ "$p" = iconv-compat ] && continue   # iconv comes with libc-bin
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
