@@ -18,16 +18,7 @@ headless=0
 [ -n "${DISPLAY:-}" ] || headless=1
 trova_wine_prepare
 
-if [ ! -e "$WINEPREFIX/.trova-demo" ]; then
-  # regedit reads a .reg file as UTF-16 with a byte-order mark.
-  reg="$WINEPREFIX/drive_c/demo.reg"
-  { printf '\xff\xfe'; sed 's/$/\r/' "$root/demo/demo.reg" | iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  "$WINE" regedit /s 'C:\demo.reg'
-  hosts="$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts"
-  mkdir -p "$(dirname "$hosts")"
-  printf '127.0.0.1 ad.example.com\r\n127.0.0.1 tracker.example.net\r\n127.0.0.1 popup.example.org\r\n' >>"$hosts"
-  touch "$WINEPREFIX/.trova-demo"
-fi
+bash "$root/scripts/seed-demo.sh"
 
 mkdir -p "$root/build/app"
 cp "$root/build/mingw/src/trova.exe" "$root/build/app/trova.exe"

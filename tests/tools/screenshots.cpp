@@ -1,0 +1,55 @@
+// Saves a picture of every page and inner tab of the real window:
+//   trova_screenshots.exe <folder>
+// Each page is picked the way a user would, so the pictures show what a user sees.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "harness/ui_session.h"
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::fwprintf(stderr, L"usage: trova_screenshots <folder>\n");
+    return 2;
+  }
+  const std::wstring folder = argv[1];
+  trova::test::UiSession ui;
+  SetWindowPos(ui.window(), nullptr, 0, 0, 900, 680, SWP_NOZORDER);
+  int failures = 0;
+  auto shot = [&](const std::wstring& name) {
+    ui.sync();
+    RedrawWindow(ui.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ui.sync();
+    Sleep(300);  // let the X server catch up with the last paint before reading it back
+    if (!ui.capture(folder + L"\\" + name + L".bmp")) ++failures;
+  };
+  shot(L"1-immunity");
+  for (int t = 1; t < 4; ++t) {
+    ui.pickTab(L"SSTab_cjmy", t);
+    // Opening the user-defined tab may show a notice; close it before the picture.
+    if (HWND box = ui.waitForDialog(L"提示", t == 3 ? 1500 : 0)) {
+      ui.answer(box);
+      ui.waitForNoDialog(L"提示");
+    }
+    shot(L"1-immunity-tab" + std::to_wstring(t));
+  }
+  ui.pickTab(L"TabStrip_cjmy", 1);
+  ui.clickRow(L"ListView_cjgl", 0);
+  shot(L"2-addons");
+  ui.pickTab(L"TabStrip_cjmy", 2);
+  for (int t = 0; t < 5; ++t) {
+    ui.pickTab(L"SSTab_xtsz", t);
+    shot(L"3-settings-tab" + std::to_wstring(t));
+  }
+  ui.pickTab(L"TabStrip_cjmy", 3);
+  shot(L"4-hosts");
+  ui.pickTab(L"TabStrip_cjmy", 4);
+  if (HWND box = ui.waitForDialog(L"提示")) {
+    shot(L"5-tools-message");
+    ui.answer(box);
+    ui.waitForNoDialog(L"提示");
+  }
+  shot(L"5-tools");
+  return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,145 @@
+// The real window under Wine: seeded add-ons read back out of the real list
+// view, the header count, the pages a tab pick shows, and the message boxes.
+#include <gtest/gtest.h>
+
+#include "harness/registry_seed.h"
+#include "harness/ui_session.h"
+#include "win32/form1_design.h"
+
+namespace trova::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::wstring>>;
+const std::wstring kBho = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+const std::wstring kExt = L"SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
+const std::wstring kBar = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+const std::wstring kMenu = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
+const std::wstring kSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings";
+
+struct AddonSeed : RegistrySeed {
+  AddonSeed() {
+    for (const auto& k : {kBho, kExt, kBar}) clear(HKEY_LOCAL_MACHINE, k);
+    clear(HKEY_CURRENT_USER, kMenu);
+    clear(HKEY_CURRENT_USER, kSettings);
+    const std::wstring helper = L"{11111111-AAAA-4BBB-8CCC-000000000001}";
+    const std::wstring noServer = L"{11111111-AAAA-4BBB-8CCC-000000000002}";
+    const std::wstring ext = L"{11111111-AAAA-4BBB-8CCC-000000000003}";
+    classKey(helper, L"演示帮助对象", L"C:\\Demo\\helper.dll");
+    text(HKEY_CLASSES_ROOT, L"CLSID\\" + noServer, L"", L"没有服务器的类");
+    classKey(ext, L"Research ☃", L"C:\\Demo\\ext.dll");
+    key(HKEY_LOCAL_MACHINE, kBho + L"\\" + helper);
+    key(HKEY_LOCAL_MACHINE, kBho + L"\\" + noServer);
+    key(HKEY_LOCAL_MACHINE, kExt + L"\\" + ext);
+    dword(HKEY_CURRENT_USER, kSettings + L"\\" + ext, L"Flags", 1);
+    text(HKEY_LOCAL_MACHINE, kBar, L"{11111111-AAAA-4BBB-8CCC-000000000004}", L"");
+    text(HKEY_CURRENT_USER, kMenu + L"\\用演示下载器下载", L"", L"C:\\Demo\\menu.htm");
+  }
+  void classKey(const std::wstring& id, const std::wstring& name, const std::wstring& file) {
+    text(HKEY_CLASSES_ROOT, L"CLSID\\" + id, L"", name);
+    text(HKEY_CLASSES_ROOT, L"CLSID\\" + id + L"\\InprocServer32", L"", file);
+  }
+};
+
+TEST(Form1Window, ListsTheSeededAddonsWithStatesAndCount) {
+  AddonSeed seed;
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 1);
+  EXPECT_TRUE(ui.visible(L"Pictureframe(1)"));
+  EXPECT_EQ(ui.rows(L"ListView_cjgl"),
+            (Rows{
+                {L"演示帮助对象", L"{11111111-AAAA-4BBB-8CCC-000000000001}", L"已启用", L"浏览器帮助项", L"C:\\Demo\\helper.dll"},
+                {L"Research ☃", L"{11111111-AAAA-4BBB-8CCC-000000000003}", L"已禁用", L"浏览器扩展项", L"C:\\Demo\\ext.dll"},
+                {L"未知", L"{11111111-AAAA-4BBB-8CCC-000000000004}", L"已启用", L"浏览器工具项", L"文件没有找到"},
+                {L"用演示下载器下载", L"缺省", L"已启用", L"浏览器右键菜单", L"C:\\Demo\\menu.htm"},
+            }));
+  EXPECT_EQ(ui.header(L"ListView_cjgl", 0), L"插件名称,总4个");
+
+  // Another pick lists every add-on once, not twice.
+  ui.pickTab(L"TabStrip_cjmy", 3);
+  ui.pickTab(L"TabStrip_cjmy", 1);
+  EXPECT_EQ(ui.rows(L"ListView_cjgl").size(), 4u);
+}
+
+TEST(Form1Window, ToolsShowsNotFinishedEveryTime) {
+  UiSession ui;
+  for (int round = 0; round < 2; ++round) {
+    ui.pickTab(L"TabStrip_cjmy", 4);
+    HWND box = ui.waitForDialog(L"提示");
+    ASSERT_NE(box, nullptr) << "round " << round;
+    EXPECT_EQ(ui.dialogText(box), L"未完成");
+    ui.answer(box, IDOK);
+    EXPECT_TRUE(ui.waitForNoDialog(L"提示"));
+    EXPECT_TRUE(ui.visible(L"Pictureframe(4)"));
+    ui.pickTab(L"TabStrip_cjmy", 0);
+  }
+}
+
+TEST(Form1Window, ATabPickShowsOnlyItsPageAndRewritesTheCount) {
+  UiSession ui;
+  EXPECT_TRUE(ui.visible(L"Pictureframe(0)")) << "the first page is shown at start";
+  for (int tab : {2, 3, 0}) {
+    ui.pickTab(L"TabStrip_cjmy", tab);
+    for (int page = 0; page < 5; ++page)
+      EXPECT_EQ(ui.visible(L"Pictureframe(" + std::to_wstring(page) + L")"), page == tab) << tab << " " << page;
+    EXPECT_EQ(ui.header(L"ListView_cjgl", 0), L"插件名称,总0个");
+  }
+}
+
+TEST(Form1Window, AboutBoxNamesTheBuild) {
+  UiSession ui;
+  ui.menu(L"cd_gytrova");
+  HWND box = ui.waitForDialog(L"Trova");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ui.dialogText(box), L"Trova build 2007.05.04");
+  ui.answer(box, IDOK);
+  EXPECT_TRUE(ui.waitForNoDialog(L"Trova"));
+}
+
+TEST(Form1Window, InnerTabsShowTheirOwnPage) {
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 2);
+  for (int tab : {2, 4, 0}) {
+    ui.pickTab(L"SSTab_xtsz", tab);
+    for (int page = 0; page < 5; ++page)
+      EXPECT_EQ(ui.visible(win32::innerPageName(L"SSTab_xtsz", page)), page == tab);
+  }
+}
+
+// Nothing overlaps: on every page, no two sibling controls share pixels
+// (a frame and what stands inside it excepted), and each lies inside its
+// parent, at the smallest window size and at a large one.
+TEST(Form1Window, ControlsNeitherOverlapNorLeaveTheirParent) {
+  UiSession ui;
+  for (SIZE size : {SIZE{100, 100}, SIZE{1200, 900}}) {
+    SetWindowPos(ui.window(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    ui.sync();
+    const auto& design = win32::form1Design();
+    auto rectIn = [&](const win32::ControlDesign& d) {
+      RECT r;
+      HWND h = ui.control(d.name);
+      GetWindowRect(h, &r);
+      MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+      if (d.kind == win32::Kind::Combo) r.bottom = r.top + 24;  // its drop-down list is not laid out
+      return r;
+    };
+    for (std::size_t i = 0; i < design.size(); ++i) {
+      const auto& a = design[i];
+      if (a.kind == win32::Kind::Page) continue;
+      RECT ra = rectIn(a), parent;
+      GetClientRect(GetParent(ui.control(a.name)), &parent);
+      EXPECT_TRUE(ra.left >= 0 && ra.top >= 0 && ra.right <= parent.right && ra.bottom <= parent.bottom)
+          << std::string(a.name.begin(), a.name.end()) << " leaves its parent";
+      if (a.kind == win32::Kind::Frame || a.kind == win32::Kind::Tabs) continue;
+      for (std::size_t j = i + 1; j < design.size(); ++j) {
+        const auto& b = design[j];
+        if (b.parent != a.parent || b.kind == win32::Kind::Frame || b.kind == win32::Kind::Tabs || b.kind == win32::Kind::Page) continue;
+        RECT rb = rectIn(b), overlap;
+        EXPECT_FALSE(IntersectRect(&overlap, &ra, &rb))
+            << std::string(a.name.begin(), a.name.end()) << " overlaps " << std::string(b.name.begin(), b.name.end());
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace trova::test

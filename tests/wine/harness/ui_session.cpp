@@ -1,0 +1,258 @@
+#include "harness/ui_session.h"
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/win32_platform.h"
+#include "win32/controls.h"
+#include "win32/form1_design.h"
+#include "win32/form1_window.h"
+
+namespace trova::test {
+
+struct UiSession::State {
+  Win32Platform real;
+  std::unique_ptr<Platform> platform;
+  std::unique_ptr<win32::Form1Window> window;
+  std::thread ui;
+  std::atomic<HWND> hwnd{nullptr};
+  std::atomic<bool> failed{false};
+  DWORD uiThreadId = 0;
+};
+
+UiSession::UiSession() : UiSession(Options{}) {}
+
+UiSession::UiSession(Options options) : state_(std::make_unique<State>()) {
+  State& s = *state_;
+  Shell& shell = options.shell ? *options.shell : static_cast<Shell&>(s.real.shell);
+  s.platform = std::make_unique<Platform>(Platform{s.real.registry, s.real.files, shell, s.real.dialogs, s.real.folders});
+  s.ui = std::thread([&s] {
+    static bool registered = [] {
+      INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
+      InitCommonControlsEx(&icc);
+      return win32::registerForm1Classes(GetModuleHandleW(nullptr));
+    }();
+    s.uiThreadId = GetCurrentThreadId();
+    s.window = std::make_unique<win32::Form1Window>(*s.platform, [&s](HWND owner) { s.real.dialogs.setOwner(owner); });
+    HWND h = registered ? s.window->create(GetModuleHandleW(nullptr)) : nullptr;
+    if (!h) {
+      s.failed = true;
+      return;
+    }
+    ShowWindow(h, SW_SHOW);
+    UpdateWindow(h);
+    s.hwnd = h;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (!IsDialogMessageW(h, &msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+    }
+    s.window.reset();
+  });
+  if (!waitUntil([&] { return s.hwnd.load() != nullptr || s.failed.load(); }, 30000) || s.failed) {
+    if (s.ui.joinable()) s.ui.join();
+    throw std::runtime_error("the main window did not start");
+  }
+}
+
+UiSession::~UiSession() {
+  State& s = *state_;
+  // Close any box still open, then the window; the UI thread then leaves its loop.
+  EnumThreadWindows(s.uiThreadId, [](HWND w, LPARAM) -> BOOL {
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (lstrcmpW(cls, L"#32770") == 0) PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+  }, 0);
+  if (HWND h = s.hwnd.load()) PostMessageW(h, WM_CLOSE, 0, 0);
+  if (s.ui.joinable()) s.ui.join();
+}
+
+HWND UiSession::window() const { return state_->hwnd.load(); }
+
+HWND UiSession::control(const std::wstring& name) const {
+  HWND h = state_->window->control(name);
+  if (!h) throw std::runtime_error("no control of that name");
+  return h;
+}
+
+void UiSession::sync() const { SendMessageW(window(), WM_NULL, 0, 0); }
+
+namespace {
+void clickAt(HWND target, POINT pt, UINT down, UINT up, WPARAM keys) {
+  LPARAM at = MAKELPARAM(pt.x, pt.y);
+  PostMessageW(target, down, keys, at);
+  PostMessageW(target, up, 0, at);
+}
+
+POINT centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+}  // namespace
+
+void UiSession::pickTab(const std::wstring& tabs, int index) const {
+  HWND t = control(tabs);
+  RECT r{};
+  SendMessageW(t, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+  clickAt(t, centre(r), WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+  sync();
+}
+
+void UiSession::press(const std::wstring& button) const {
+  PostMessageW(control(button), BM_CLICK, 0, 0);
+  sync();
+}
+
+void UiSession::menu(const std::wstring& name) const {
+  for (const auto& m : win32::menuBarDesign())
+    if (m.name == name) PostMessageW(window(), WM_COMMAND, MAKEWPARAM(m.id, 0), 0);
+  sync();
+}
+
+namespace {
+POINT rowPoint(HWND lv, int row) {
+  RECT r{};
+  r.left = LVIR_LABEL;
+  SendMessageW(lv, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+  return POINT{r.left + 4, (r.top + r.bottom) / 2};
+}
+}  // namespace
+
+void UiSession::clickRow(const std::wstring& list, int row) const {
+  HWND lv = control(list);
+  clickAt(lv, rowPoint(lv, row), WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+  sync();
+}
+
+void UiSession::rightClickRow(const std::wstring& list, int row) const {
+  HWND lv = control(list);
+  clickAt(lv, rowPoint(lv, row), WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
+  sync();
+}
+
+void UiSession::clickColumn(const std::wstring& list, int column) const {
+  HWND header = reinterpret_cast<HWND>(SendMessageW(control(list), LVM_GETHEADER, 0, 0));
+  RECT r{};
+  SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r));
+  clickAt(header, centre(r), WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+  sync();
+}
+
+std::vector<std::vector<std::wstring>> UiSession::rows(const std::wstring& list) const {
+  HWND lv = control(list);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
+  int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  win32::Win32ListView view(lv, columns);
+  std::vector<std::vector<std::wstring>> out;
+  for (int r = 0; r < view.rowCount(); ++r) {
+    std::vector<std::wstring> cells;
+    for (int c = 0; c < columns; ++c) cells.push_back(view.cell(r, c));
+    out.push_back(std::move(cells));
+  }
+  return out;
+}
+
+std::wstring UiSession::header(const std::wstring& list, int column) const {
+  return win32::Win32ListView(control(list), column + 1).header(column);
+}
+
+bool UiSession::checked(const std::wstring& list, int row) const {
+  return win32::Win32ListView(control(list), 1).checked(row);
+}
+
+bool UiSession::visible(const std::wstring& name) const { return IsWindowVisible(control(name)) != FALSE; }
+
+bool UiSession::enabled(const std::wstring& name) const { return IsWindowEnabled(control(name)) != FALSE; }
+
+namespace {
+struct Search {
+  DWORD pid;
+  std::wstring title;
+  HWND found = nullptr;
+};
+
+HWND findTopLevel(const std::wstring& title) {
+  Search s{GetCurrentProcessId(), title};
+  EnumWindows([](HWND w, LPARAM lp) -> BOOL {
+    auto* search = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != search->pid || !IsWindowVisible(w)) return TRUE;
+    if (win32::windowText(w) != search->title) return TRUE;
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (lstrcmpW(cls, win32::Form1Window::kClassName) == 0) return TRUE;
+    search->found = w;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+}  // namespace
+
+HWND UiSession::waitForDialog(const std::wstring& title, int timeoutMs) const {
+  HWND found = nullptr;
+  waitUntil([&] { return (found = findTopLevel(title)) != nullptr; }, timeoutMs);
+  return found;
+}
+
+bool UiSession::waitForNoDialog(const std::wstring& title, int timeoutMs) const {
+  return waitUntil([&] { return findTopLevel(title) == nullptr; }, timeoutMs);
+}
+
+std::wstring UiSession::dialogText(HWND dialog) const {
+  std::wstring text;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    if (lstrcmpiW(cls, L"Static") != 0) continue;
+    std::wstring t = win32::windowText(child);
+    if (t.empty()) continue;
+    if (!text.empty()) text += L"\n";
+    text += t;
+  }
+  return text;
+}
+
+void UiSession::answer(HWND dialog, int buttonId) const {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+bool UiSession::capture(const std::wstring& path) const {
+  RECT r{};
+  GetWindowRect(window(), &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BOOL ok = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u), size = stride * static_cast<DWORD>(h);
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+  fh.bfSize = fh.bfOffBits + size;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+  out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
+  out.write(static_cast<const char*>(bits), size);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return ok && out.good();
+}
+
+}  // namespace trova::test
