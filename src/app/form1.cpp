@@ -11,12 +11,39 @@ void run(const std::function<void()>& step) {
 }  // namespace
 
 Form1::Form1(Platform& platform, const Form1Controls& controls)
-    : addons(platform, *controls.ListView_cjgl), platform_(platform), c_(controls) {
+    : addons(platform, *controls.ListView_cjgl, *controls.Command_cjglqy, *controls.Command_cjgljy),
+      lists(*this, platform, *controls.menus),
+      platform_(platform),
+      c_(controls) {
   loaders.fillAddons = [this] { addons.FillAddonList(); };
+  onClick[L"Command_cjgljy"] = [this] { addons.Command_cjgljy_Click(); };
+  onClick[L"Command_cjglqy"] = [this] { addons.Command_cjglqy_Click(); };
+  onClick[L"Command_cjglsc"] = [this] { addons.Command_cjglsc_Click(); };
+  onClick[L"Command_cjgldc"] = [this] { addons.Command_cjgldc_Click(); };
+  onRowClick[L"ListView_cjgl"] = [this](int row) { addons.ListView_cjgl_ItemClick(row); };
+  RegisterSharedLists();
   onClick[L"TabStrip_cjmy"] = [this] { TabStrip_cjmy_Click(); };
   onClick[L"cd_gfwz"] = [this] { cd_gfwz_Click(); };
   onClick[L"cd_lxwm"] = [this] { cd_lxwm_Click(); };
   onClick[L"cd_gytrova"] = [this] { cd_gytrova_Click(); };
+}
+
+// Every list with shared behaviour is registered here, once.
+void Form1::RegisterSharedLists() {
+  lists.add({.name = L"ListView_cjgl", .list = c_.ListView_cjgl, .menu = L"cd_cjglyj",
+             .detailsItem = L"cd_cjglxxxx", .term = AddonPage::DetailsSearchTerm});
+  // Four lists, one per tab of SSTab_cjmy, share one menu that acts on the list in view.
+  std::vector<ListView*> cjmy(c_.ListView_cjmy.begin(), c_.ListView_cjmy.end());
+  const ListChoice immunityInView = c_.SSTab_cjmy ? listOnCurrentTab(*c_.SSTab_cjmy, cjmy) : ListChoice();
+  for (std::size_t i = 0; i < cjmy.size(); ++i) {
+    lists.add({.name = L"ListView_cjmy(" + std::to_wstring(i) + L")", .list = cjmy[i],
+               .menu = L"cd_cjmyyj", .detailsItem = L"cd_cjmyxxxx", .term = searchColumn1,
+               .detailsList = immunityInView});
+  }
+  if (immunityInView) lists.addSelectButtons(L"Command_cjmyqx", L"command_cjmyqbx", immunityInView);
+  lists.add({.name = L"ListView_ysql", .list = c_.ListView_ysql, .sortable = false});
+  lists.addSelectButtons(L"Command_ysqlqx", L"Command_ysqlqbx",
+                         [list = c_.ListView_ysql] { return list; });
 }
 
 void Form1::Click(const std::wstring& control) {

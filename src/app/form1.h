@@ -8,6 +8,7 @@
 
 #include "addons/addon_page.h"
 #include "app/form1_controls.h"
+#include "app/list_behaviour.h"
 #include "platform/shell.h"
 
 namespace trova {
@@ -63,9 +64,12 @@ class Form1 {
   } loaders;
 
   AddonPage addons;
+  // Sorting, pop-up menus, details search and select all/none of the lists.
+  ListBehaviour lists;
 
  private:
   void UpdateAddonHeader();
+  void RegisterSharedLists();
 
   Platform& platform_;
   Form1Controls c_;
