@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/form1_layout.h"
+#include "immunity/cisid.h"
 
 namespace trova {
 
@@ -13,6 +14,7 @@ void run(const std::function<void()>& step) {
 Form1::Form1(Platform& platform, const Form1Controls& controls)
     : addons(platform, *controls.ListView_cjgl, *controls.Command_cjglqy, *controls.Command_cjgljy),
       lists(*this, platform, *controls.menus),
+      immunity(platform, controls.ListView_cjmy, *controls.SSTab_cjmy),
       platform_(platform),
       c_(controls) {
   loaders.fillAddons = [this] { addons.FillAddonList(); };
@@ -22,6 +24,15 @@ Form1::Form1(Platform& platform, const Form1Controls& controls)
   onClick[L"Command_cjgldc"] = [this] { addons.Command_cjgldc_Click(); };
   onRowClick[L"ListView_cjgl"] = [this](int row) { addons.ListView_cjgl_ItemClick(row); };
   RegisterSharedLists();
+  startup.initKnownControls = [] { InitKnownControls(); };
+  startup.fillImmunityLists = [this] { immunity.FillImmunityLists(); };
+  startup.loadUserEntries = [this] { immunity.LoadUserEntries(); };
+  onClick[L"Command_cjmy"] = [this] { immunity.Command_cjmy_Click(); };
+  onClick[L"Command_cjmydc"] = [this] { immunity.Command_cjmydc_Click(); };
+  onClick[L"SSTab_cjmy"] = [this] { immunity.SSTab_cjmy_Click(); };
+  onClick[L"Command_yhzdytj"] = [this] { immunity.Command_yhzdytj_Click(); };
+  onClick[L"Command_yhzdysc"] = [this] { immunity.Command_yhzdysc_Click(); };
+  onClick[L"Command_yhzdybc"] = [this] { immunity.Command_yhzdybc_Click(); };
   onClick[L"TabStrip_cjmy"] = [this] { TabStrip_cjmy_Click(); };
   onClick[L"cd_gfwz"] = [this] { cd_gfwz_Click(); };
   onClick[L"cd_lxwm"] = [this] { cd_lxwm_Click(); };

@@ -9,6 +9,7 @@
 #include "addons/addon_page.h"
 #include "app/form1_controls.h"
 #include "app/list_behaviour.h"
+#include "immunity/immunity_page.h"
 #include "platform/shell.h"
 
 namespace trova {
@@ -66,6 +67,8 @@ class Form1 {
   AddonPage addons;
   // Sorting, pop-up menus, details search and select all/none of the lists.
   ListBehaviour lists;
+  // "插件免疫": the catalogue and user-defined immunity lists.
+  ImmunityPage immunity;
 
  private:
   void UpdateAddonHeader();

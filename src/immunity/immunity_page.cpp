@@ -1,0 +1,121 @@
+#include "immunity/immunity_page.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "immunity/cisid.h"
+#include "immunity/immunity_texts.h"
+#include "immunity/kill_bit.h"
+#include "platform/files.h"
+
+namespace trova {
+
+using namespace immunity_text;
+
+namespace {
+constexpr int kStatusColumn = 2;
+constexpr int kClsidColumn = 1;
+constexpr int kCatalogueLists = 3;  // domestic, foreign, everyday; the fourth is the user's
+}  // namespace
+
+bool ImmunityPage::ReadImmunityState(const std::wstring& clsid) {
+  return hasKillBit(platform_.registry, clsid);
+}
+
+void ImmunityPage::SetRowState(ListView& list, int row, bool immune) {
+  list.setChecked(row, immune);
+  list.setCell(row, kStatusColumn, immune ? kImmune : kNotImmune);
+}
+
+void ImmunityPage::UpdateListHeader(int c, int notImmune) {
+  ListView& list = *ListView_cjmy[static_cast<std::size_t>(c)];
+  list.setHeader(0, L"插件名称 (未免疫" + std::to_wstring(notImmune) + L"项,总" +
+                        std::to_wstring(list.rowCount()) + L"项)");
+}
+
+int ImmunityPage::countNotImmune(int c) const {
+  const ListView& list = *ListView_cjmy[static_cast<std::size_t>(c)];
+  int n = 0;
+  for (int r = 0; r < list.rowCount(); ++r)
+    if (list.cell(r, kStatusColumn) == kNotImmune) ++n;
+  return n;
+}
+
+void ImmunityPage::FillImmunityLists() {
+  {
+    // Redraw stays off while the 782 rows go in; the three lists fill side by
+    // side because the catalogue's blocks do not follow the lists' order.
+    ListFill domestic(*ListView_cjmy[0]), foreign(*ListView_cjmy[1]), everyday(*ListView_cjmy[2]);
+    for (int c = 0; c < kCatalogueLists; ++c) {
+      ListView_cjmy[static_cast<std::size_t>(c)]->clear();
+      notImmuneCount[static_cast<std::size_t>(c)] = 0;
+    }
+    for (int i = 0; i < kCatalogueRows; ++i) {
+      const KnownControl& k = knownControls[static_cast<std::size_t>(i)];
+      if (k.category < 0 || k.category >= kCatalogueLists) continue;
+      const bool immune = ReadImmunityState(k.clsid);
+      ListView_cjmy[static_cast<std::size_t>(k.category)]->addRow(
+          {k.name, k.clsid, immune ? kImmune : kNotImmune}, immune);
+      if (!immune) ++notImmuneCount[static_cast<std::size_t>(k.category)];
+    }
+  }
+  // Written once per list: the text after the last row is the same as after every row.
+  for (int c = 0; c < kCatalogueLists; ++c) UpdateListHeader(c, notImmuneCount[static_cast<std::size_t>(c)]);
+}
+
+void ImmunityPage::Command_cjmy_Click() {
+  int failed = 0;
+  std::vector<std::wstring> reasons;
+  for (ListView* list : ListView_cjmy) {
+    ListFill fill(*list);
+    for (int r = 0; r < list->rowCount(); ++r) {
+      const std::wstring clsid = list->cell(r, kClsidColumn);
+      const bool wanted = list->checked(r);
+      const RegStatus s = writeKillBit(platform_.registry, clsid, wanted);
+      bool nowImmune = wanted;
+      if (s != regerr::Ok) {
+        ++failed;
+        std::wstring why = describeFailure(s);
+        if (std::find(reasons.begin(), reasons.end(), why) == reasons.end()) reasons.push_back(why);
+        // The row shows what the registry really holds, not what was asked for.
+        nowImmune = ReadImmunityState(clsid);
+      }
+      list->setCell(r, kStatusColumn, nowImmune ? kImmune : kNotImmune);
+    }
+  }
+  if (failed == 0) {
+    platform_.dialogs.message(L"应用更改成功!", L"成功", MessageStyle::Information);
+    return;
+  }
+  std::wstring text = L"有" + std::to_wstring(failed) + L"项更改未能写入注册表:";
+  for (const auto& why : reasons) text += L"\r\n" + why;
+  text += L"\r\n这些项的状态显示的是注册表中的实际状态。";
+  platform_.dialogs.message(text, kNotice, MessageStyle::Plain);
+}
+
+void ImmunityPage::Command_cjmydc_Click() {
+  FileDialogSpec spec;
+  spec.filters = {{L"注册表文件 (*.reg)", L"*.reg"}};
+  spec.title = L"导出";
+  spec.defaultExtension = L"reg";
+  spec.initialFolder = platform_.folders.programFolder();
+  const auto path = platform_.dialogs.saveFile(spec);
+  if (!path) return;
+
+  std::vector<std::wstring> lines = {L"REGEDIT4", L" "};
+  for (ListView* list : ListView_cjmy) {
+    for (int r = 0; r < list->rowCount(); ++r) {
+      lines.push_back(L"[HKEY_LOCAL_MACHINE\\" + killBitKeyPath(list->cell(r, kClsidColumn)) + L"]");
+      lines.push_back(L"\"Compatibility Flags\"=dword:00000400");
+      lines.push_back(L" ");
+    }
+  }
+  const FileResult written = writeTextLines(platform_.files, *path, lines);
+  if (written) {
+    platform_.dialogs.message(L"导出成功!", kNotice, MessageStyle::Information);
+  } else {
+    platform_.dialogs.message(L"导出失败: " + written.reason, kNotice, MessageStyle::Plain);
+  }
+}
+
+}  // namespace trova

@@ -1,0 +1,66 @@
+#include "immunity/kill_bit.h"
+
+#include <optional>
+
+namespace trova {
+
+namespace {
+
+std::optional<RegValue> readFlags(RegKey& key) {
+  RegValue v;
+  if (key.queryValue(kCompatibilityFlags, v) != regerr::Ok) return std::nullopt;
+  return v;
+}
+
+// The number in the first four bytes of the value, little-endian; a shorter
+// value counts with zeros after its bytes, as a zeroed buffer would read it.
+std::uint32_t flagsOf(const RegValue& v) {
+  std::uint32_t n = 0;
+  for (std::size_t i = 0; i < 4 && i < v.data.size(); ++i) n |= static_cast<std::uint32_t>(v.data[i]) << (8 * i);
+  return n;
+}
+
+// Only a DWORD carries bits worth keeping; any other type is replaced.
+std::uint32_t keptBits(const RegValue& v) {
+  return v.type == RegType::Dword && v.data.size() == 4 ? flagsOf(v) & ~kKillBit : 0;
+}
+
+}  // namespace
+
+bool usableAsKeyName(std::wstring_view clsid) {
+  return !clsid.empty() && clsid.find(L'\\') == std::wstring_view::npos;
+}
+
+std::wstring killBitKeyPath(const std::wstring& clsid) {
+  return std::wstring(kActiveXCompatibilityKey) + L"\\" + clsid;
+}
+
+bool hasKillBit(Registry& registry, const std::wstring& clsid) {
+  if (!usableAsKeyName(clsid)) return false;
+  KeyPtr key;
+  if (registry.open(Hive::LocalMachine, killBitKeyPath(clsid), key) != regerr::Ok) return false;
+  auto v = readFlags(*key);
+  return v && (flagsOf(*v) & kKillBit) != 0;
+}
+
+RegStatus writeKillBit(Registry& registry, const std::wstring& clsid, bool immune) {
+  if (!usableAsKeyName(clsid)) return regerr::InvalidParameter;
+  KeyPtr key;
+  if (immune) {
+    if (RegStatus s = registry.create(Hive::LocalMachine, killBitKeyPath(clsid), key); s != regerr::Ok)
+      return s;
+    auto old = readFlags(*key);
+    return key->setValue(kCompatibilityFlags, RegValue::dword(kKillBit | (old ? keptBits(*old) : 0)));
+  }
+
+  RegStatus s = registry.open(Hive::LocalMachine, killBitKeyPath(clsid), key);
+  if (s == regerr::FileNotFound) return regerr::Ok;  // no key, no kill-bit
+  if (s != regerr::Ok) return s;
+  auto old = readFlags(*key);
+  if (!old || (flagsOf(*old) & kKillBit) == 0) return regerr::Ok;  // nothing to clear
+  std::uint32_t rest = keptBits(*old);
+  if (rest == 0) return key->deleteValue(kCompatibilityFlags);
+  return key->setValue(kCompatibilityFlags, RegValue::dword(rest));
+}
+
+}  // namespace trova

@@ -1,0 +1,37 @@
+// The kill-bit of an ActiveX control: the 0x400 bit of the DWORD value
+// "Compatibility Flags" under HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet
+// Explorer\ActiveX Compatibility\{CLSID}. The browser refuses to load a control
+// whose value has that bit set, whatever its other bits say, so that is the test
+// here too, and changing the kill-bit leaves the other bits alone.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/registry.h"
+
+namespace trova {
+
+inline constexpr const wchar_t* kActiveXCompatibilityKey =
+    L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
+inline constexpr const wchar_t* kCompatibilityFlags = L"Compatibility Flags";
+inline constexpr std::uint32_t kKillBit = 0x400;
+
+// A CLSID text may name a key of its own below ActiveX Compatibility: it is not
+// empty and holds no backslash, which would make it a path to some other key.
+bool usableAsKeyName(std::wstring_view clsid);
+
+// The control's key, relative to HKEY_LOCAL_MACHINE.
+std::wstring killBitKeyPath(const std::wstring& clsid);
+
+// Immune when the key opens and its "Compatibility Flags" has the 0x400 bit.
+// The value's first four bytes count as the number, whatever type it has.
+bool hasKillBit(Registry& registry, const std::wstring& clsid);
+
+// Sets (immune) or clears the kill-bit with one open or create of the key.
+// Setting keeps the value's other bits and makes it a DWORD; clearing deletes
+// the value only when no other bit remains and leaves the key in place.
+// Returns Ok, or the first failure of the open, create, write or delete.
+RegStatus writeKillBit(Registry& registry, const std::wstring& clsid, bool immune);
+
+}  // namespace trova
