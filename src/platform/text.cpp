@@ -1,7 +1,5 @@
 #include "platform/text.h"
 
-#include <cwctype>
-
 namespace trova {
 
 namespace {
@@ -125,9 +123,30 @@ std::wstring fromUtf8(std::string_view text) {
 }
 
 wchar_t foldCase(wchar_t c) {
-  if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - L'a' + L'A');
-  if (c < 0x80) return c;
-  return static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(c)));
+  // The scripts registry names and list texts are written in, mapped as Windows
+  // upper-cases them, the same on every system: towupper depends on the C
+  // library's locale and is ASCII-only in the "C" locale.
+  const auto u = static_cast<std::uint32_t>(c);
+  auto to = [](std::uint32_t v) { return static_cast<wchar_t>(v); };
+  if (u < 0x80) return (u >= 'a' && u <= 'z') ? to(u - 0x20) : c;
+  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return to(u - 0x20);  // Latin-1
+  if (u == 0xFF) return to(0x178);
+  if (u >= 0x100 && u <= 0x17F) {  // Latin Extended-A: mostly upper/lower pairs
+    if (u == 0x131) return to('I');
+    if ((u >= 0x139 && u <= 0x148) || (u >= 0x179 && u <= 0x17E)) return (u % 2 == 0) ? to(u - 1) : c;
+    if (u == 0x130 || u == 0x138 || u == 0x149 || u == 0x17F) return c;
+    return (u % 2 == 1) ? to(u - 1) : c;
+  }
+  if (u >= 0x3B1 && u <= 0x3CB && u != 0x3C2) return to(u - 0x20);  // Greek
+  if (u == 0x3C2) return to(0x3A3);                                  // final sigma
+  if (u == 0x3AC) return to(0x386);
+  if (u >= 0x3AD && u <= 0x3AF) return to(u - 0x25);
+  if (u == 0x3CC) return to(0x38C);
+  if (u == 0x3CD || u == 0x3CE) return to(u - 0x3F);
+  if (u >= 0x430 && u <= 0x44F) return to(u - 0x20);  // Cyrillic
+  if (u >= 0x450 && u <= 0x45F) return to(u - 0x50);
+  if (u >= 0xFF41 && u <= 0xFF5A) return to(u - 0x20);  // full-width Latin
+  return c;
 }
 
 int compareNoCase(std::wstring_view a, std::wstring_view b) {
