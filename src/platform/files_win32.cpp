@@ -1,0 +1,139 @@
+// Files on Windows. A replacement is written beside the target and moved over
+// it in one step, so a failure at any point leaves the old file as it was.
+#include <atomic>
+
+#include "platform/win32_platform.h"
+
+namespace trova {
+
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() { close(); }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+  BOOL close() {
+    BOOL ok = TRUE;
+    if (valid()) ok = CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+FileResult failure(DWORD code) { return FileResult::failure(describeSystemError(code)); }
+
+// A name beside the target that no one else uses.
+std::wstring temporaryName(const std::wstring& target, unsigned attempt) {
+  static std::atomic<unsigned> counter{0};
+  wchar_t suffix[64];
+  swprintf(suffix, 64, L".%lx-%x-%x.trova-tmp", GetCurrentProcessId(), counter.fetch_add(1),
+           attempt);
+  return target + suffix;
+}
+
+bool writeAll(HANDLE file, const std::string& bytes, DWORD& error) {
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0) {
+      error = GetLastError();
+      if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;
+      return false;
+    }
+    data += written;
+    left -= written;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Win32Files::exists(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> Win32Files::read(const std::wstring& path, FileResult* why) {
+  Handle file(CreateFileW(path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.valid()) {
+    if (why) *why = failure(GetLastError());
+    return std::nullopt;
+  }
+  std::string bytes;
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0)
+    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  // Read to the end rather than trusting the size: the file may be growing.
+  char buffer[64 * 1024];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+      if (why) *why = failure(GetLastError());
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    bytes.append(buffer, got);
+  }
+  return bytes;
+}
+
+FileResult Win32Files::replace(const std::wstring& path, const std::string& bytes) {
+  const DWORD old = GetFileAttributesW(path.c_str());
+  // Windows refuses to move a file over a read-only one; say so before writing
+  // anything. (Wine would replace it, so the check is the program's own.)
+  if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) &&
+      !(old & FILE_ATTRIBUTE_DIRECTORY))
+    return failure(ERROR_ACCESS_DENIED);
+
+  std::wstring temp;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (unsigned attempt = 0; attempt < 16 && created == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = temporaryName(path, attempt);
+    created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      break;
+  }
+  if (created == INVALID_HANDLE_VALUE) return failure(GetLastError());
+
+  Handle file(created);
+  DWORD error = ERROR_SUCCESS;
+  bool ok = writeAll(file.get(), bytes, error);
+  if (ok && !FlushFileBuffers(file.get())) {
+    ok = false;
+    error = GetLastError();
+  }
+  if (!file.close() && ok) {
+    ok = false;
+    error = GetLastError();
+  }
+  if (ok && old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
+    // The new content takes the place of the old file, hidden or system as it was.
+    SetFileAttributesW(temp.c_str(), old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  }
+  if (ok && !MoveFileExW(temp.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    error = GetLastError();
+  }
+  if (!ok) {
+    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temp.c_str());
+    return failure(error);
+  }
+  return {};
+}
+
+}  // namespace trova

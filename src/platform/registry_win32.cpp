@@ -1,0 +1,169 @@
+// The registry through the wide-character API, so key and value names outside
+// the ANSI code page are read and written unchanged.
+#include <vector>
+
+#include "platform/win32_platform.h"
+
+namespace trova {
+
+namespace {
+
+// Handles such as HKEY_CURRENT_USER are the system's, not ours to close.
+bool isPredefined(HKEY key) {
+  auto value = reinterpret_cast<ULONG_PTR>(key);
+  return value >= 0x80000000u && value <= 0x800000FFu;
+}
+
+// The API wants NUL-terminated names; views need not be.
+std::wstring terminated(std::wstring_view s) { return std::wstring(s); }
+
+RegStatus openKey(HKEY parent, std::wstring_view path, KeyPtr& out) {
+  out.reset();
+  HKEY key = nullptr;
+  LSTATUS rc = RegOpenKeyExW(parent, terminated(path).c_str(), 0, MAXIMUM_ALLOWED, &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  out = std::make_unique<Win32Key>(key);
+  return ERROR_SUCCESS;
+}
+
+RegStatus createKey(HKEY parent, std::wstring_view path, KeyPtr& out) {
+  out.reset();
+  HKEY key = nullptr;
+  LSTATUS rc = RegCreateKeyExW(parent, terminated(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               MAXIMUM_ALLOWED, nullptr, &key, nullptr);
+  if (rc != ERROR_SUCCESS) return rc;
+  out = std::make_unique<Win32Key>(key);
+  return ERROR_SUCCESS;
+}
+
+// Longest sub-key or value name below `key`, in characters without the NUL.
+LSTATUS longestNames(HKEY key, DWORD& subKey, DWORD& valueName) {
+  subKey = valueName = 0;
+  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &subKey, nullptr, nullptr,
+                          &valueName, nullptr, nullptr, nullptr);
+}
+
+// Runs `call` with a name buffer, growing it while the key answers MoreData (a
+// longer name may have been added between the size query and the read).
+template <typename Call>
+RegStatus withNameBuffer(DWORD chars, std::wstring& name, Call call) {
+  constexpr DWORD kLongestName = 32767;  // value names; key names stop at 255
+  std::vector<wchar_t> buffer(chars + 1);
+  for (;;) {
+    DWORD length = static_cast<DWORD>(buffer.size());
+    LSTATUS rc = call(buffer.data(), &length);
+    if (rc == ERROR_SUCCESS) {
+      name.assign(buffer.data(), length);
+      return ERROR_SUCCESS;
+    }
+    if (rc != ERROR_MORE_DATA || buffer.size() > kLongestName) return rc;
+    buffer.resize(buffer.size() * 2 > kLongestName + 1 ? kLongestName + 1 : buffer.size() * 2);
+  }
+}
+
+}  // namespace
+
+Win32Key& Win32Key::operator=(Win32Key&& other) noexcept {
+  if (this != &other) {
+    if (handle_ && !isPredefined(handle_)) RegCloseKey(handle_);
+    handle_ = other.release();
+  }
+  return *this;
+}
+
+Win32Key::~Win32Key() {
+  if (handle_ && !isPredefined(handle_)) RegCloseKey(handle_);
+}
+
+HKEY Win32Key::release() noexcept {
+  HKEY h = handle_;
+  handle_ = nullptr;
+  return h;
+}
+
+RegStatus Win32Key::openSubKey(std::wstring_view path, KeyPtr& out) {
+  return openKey(handle_, path, out);
+}
+
+RegStatus Win32Key::createSubKey(std::wstring_view path, KeyPtr& out) {
+  return createKey(handle_, path, out);
+}
+
+RegStatus Win32Key::enumSubKey(std::uint32_t index, std::wstring& name) {
+  DWORD longestKey = 0, longestValue = 0;
+  LSTATUS rc = longestNames(handle_, longestKey, longestValue);
+  if (rc != ERROR_SUCCESS) return rc;
+  return withNameBuffer(longestKey < 255 ? 255 : longestKey, name, [&](wchar_t* buf, DWORD* len) {
+    return RegEnumKeyExW(handle_, index, buf, len, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+RegStatus Win32Key::enumValue(std::uint32_t index, std::wstring& name) {
+  DWORD longestKey = 0, longestValue = 0;
+  LSTATUS rc = longestNames(handle_, longestKey, longestValue);
+  if (rc != ERROR_SUCCESS) return rc;
+  return withNameBuffer(longestValue < 255 ? 255 : longestValue, name, [&](wchar_t* buf, DWORD* len) {
+    return RegEnumValueW(handle_, index, buf, len, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+RegStatus Win32Key::queryValue(std::wstring_view name, RegValue& out) {
+  const std::wstring valueName = terminated(name);
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  LSTATUS rc = RegQueryValueExW(handle_, valueName.c_str(), nullptr, &type, nullptr, &size);
+  if (rc != ERROR_SUCCESS) return rc;
+  // Ask for the size first and read again if the value grew in between, so a
+  // text of any length comes back whole.
+  std::vector<std::uint8_t> data;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    data.resize(size);
+    DWORD got = size;
+    rc = RegQueryValueExW(handle_, valueName.c_str(), nullptr, &type,
+                          data.empty() ? nullptr : data.data(), &got);
+    if (rc == ERROR_SUCCESS) {
+      data.resize(got);
+      out.type = static_cast<RegType>(type);
+      out.data = std::move(data);
+      return ERROR_SUCCESS;
+    }
+    if (rc != ERROR_MORE_DATA) return rc;
+    size = got > size ? got : size * 2 + 2;
+  }
+  return rc;
+}
+
+RegStatus Win32Key::setValue(std::wstring_view name, const RegValue& value) {
+  return RegSetValueExW(handle_, terminated(name).c_str(), 0, static_cast<DWORD>(value.type),
+                        value.data.empty() ? nullptr : value.data.data(),
+                        static_cast<DWORD>(value.data.size()));
+}
+
+RegStatus Win32Key::deleteValue(std::wstring_view name) {
+  return RegDeleteValueW(handle_, terminated(name).c_str());
+}
+
+RegStatus Win32Key::deleteSubKey(std::wstring_view name) {
+  // An empty name would delete this key itself; callers always mean a sub-key.
+  if (name.empty()) return ERROR_INVALID_PARAMETER;
+  return RegDeleteKeyW(handle_, terminated(name).c_str());
+}
+
+HKEY Win32Registry::rootOf(Hive hive) noexcept {
+  switch (hive) {
+    case Hive::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case Hive::CurrentUser: return HKEY_CURRENT_USER;
+    case Hive::LocalMachine: return HKEY_LOCAL_MACHINE;
+  }
+  return HKEY_CURRENT_USER;
+}
+
+RegStatus Win32Registry::open(Hive hive, std::wstring_view path, KeyPtr& out) {
+  return openKey(rootOf(hive), path, out);
+}
+
+RegStatus Win32Registry::create(Hive hive, std::wstring_view path, KeyPtr& out) {
+  return createKey(rootOf(hive), path, out);
+}
+
+}  // namespace trova

@@ -1,0 +1,109 @@
+// The real platform on Windows: the wide-character registry, files, shell,
+// standard dialogs and folders. Only the window layer and the Wine tests include
+// this header; page logic sees the interfaces alone.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+
+namespace trova {
+
+// An open registry key. It closes its handle exactly once, when destroyed;
+// it can be moved but not copied. A predefined root handle is never closed.
+class Win32Key final : public RegKey {
+ public:
+  explicit Win32Key(HKEY handle) noexcept : handle_(handle) {}
+  Win32Key(Win32Key&& other) noexcept : RegKey(), handle_(other.release()) {}
+  Win32Key& operator=(Win32Key&& other) noexcept;
+  ~Win32Key() override;
+
+  HKEY handle() const noexcept { return handle_; }
+  // Gives up ownership: the caller closes the handle.
+  HKEY release() noexcept;
+
+  RegStatus openSubKey(std::wstring_view path, KeyPtr& out) override;
+  RegStatus createSubKey(std::wstring_view path, KeyPtr& out) override;
+  RegStatus enumSubKey(std::uint32_t index, std::wstring& name) override;
+  RegStatus enumValue(std::uint32_t index, std::wstring& name) override;
+  RegStatus queryValue(std::wstring_view name, RegValue& out) override;
+  RegStatus setValue(std::wstring_view name, const RegValue& value) override;
+  RegStatus deleteValue(std::wstring_view name) override;
+  RegStatus deleteSubKey(std::wstring_view name) override;
+
+ private:
+  HKEY handle_ = nullptr;
+};
+
+// Opens keys with the widest access the user is granted, as the old ANSI calls
+// did: a standard user can still read HKEY_LOCAL_MACHINE, and a write there fails
+// with AccessDenied instead of the open failing.
+class Win32Registry final : public Registry {
+ public:
+  RegStatus open(Hive hive, std::wstring_view path, KeyPtr& out) override;
+  RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out) override;
+  static HKEY rootOf(Hive hive) noexcept;
+};
+
+class Win32Files final : public FileSystem {
+ public:
+  bool exists(const std::wstring& path) override;
+  std::optional<std::string> read(const std::wstring& path, FileResult* why = nullptr) override;
+  FileResult replace(const std::wstring& path, const std::string& bytes) override;
+};
+
+class Win32Shell final : public Shell {
+ public:
+  ShellResult open(const std::wstring& target) override;
+  ShellResult start(const std::wstring& program, const std::wstring& arguments) override;
+};
+
+class Win32Dialogs final : public Dialogs {
+ public:
+  // Control identifiers of the input box, fixed so tests and tools can find them.
+  static constexpr int kInputPromptId = 101;
+  static constexpr int kInputEditId = 102;
+  static constexpr int kInputOkId = IDOK;
+  static constexpr int kInputCancelId = IDCANCEL;
+
+  // The window the boxes are modal to; none until the main window exists.
+  void setOwner(HWND owner) noexcept { owner_ = owner; }
+  HWND owner() const noexcept { return owner_; }
+
+  void message(const std::wstring& text, const std::wstring& title, MessageStyle style) override;
+  std::wstring input(const std::wstring& prompt, const std::wstring& title,
+                     const std::wstring& initial) override;
+  std::optional<std::wstring> saveFile(const FileDialogSpec& spec) override;
+  std::optional<std::wstring> openFile(const FileDialogSpec& spec) override;
+
+ private:
+  HWND owner_ = nullptr;
+};
+
+class Win32Folders final : public Folders {
+ public:
+  // The folder of the running program, without a trailing backslash except at
+  // a drive's root ("C:\").
+  std::wstring programFolder() override;
+  std::wstring systemFolder() override;
+  std::wstring windowsFolder() override;
+};
+
+// A plain Chinese explanation of a Windows error code: the common ones in the
+// program's own words, the rest in the system's.
+std::wstring describeSystemError(DWORD code);
+
+// One of each, wired into a Platform.
+struct Win32Platform {
+  Win32Registry registry;
+  Win32Files files;
+  Win32Shell shell;
+  Win32Dialogs dialogs;
+  Win32Folders folders;
+  Platform platform{registry, files, shell, dialogs, folders};
+};
+
+}  // namespace trova
