@@ -123,6 +123,7 @@ foreach(_line IN LISTS _cat_lines)
     set(_cat_header FALSE)
     continue()
   endif()
+  string(REGEX REPLACE "\r$" "" _line "${_line}")  # a checkout with CR LF line ends
   if(_line STREQUAL "")
     continue()
   endif()

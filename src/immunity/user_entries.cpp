@@ -93,9 +93,9 @@ void ImmunityPage::Command_yhzdytj_Click() {
     return;
   }
 
-  ListView& list = *ListView_cjmy[kUserList];
-  const int row = list.addRow({name, clsid, L""});
-  SetRowState(list, row, ReadImmunityState(clsid));
+  // The state goes in with the row, so a list sorted by any column puts it in its place.
+  const bool immune = ReadImmunityState(clsid);
+  ListView_cjmy[kUserList]->addRow({name, clsid, immune ? kImmune : kNotImmune}, immune);
   refreshUserHeader();
 }
 

@@ -226,6 +226,18 @@ TEST_F(UserEntries, CancelledNameBecomesUnnamedAndImmuneClsidShowsChecked) {
   EXPECT_EQ(user().header(0), L"插件名称 (未免疫0项,总2项)");
 }
 
+TEST_F(UserEntries, AnAddedRowLandsInItsPlaceInASortedList) {
+  setFlags(kB, 0x400);
+  add(L"a", kA);
+  add(L"b", kB);
+  user().setSort({.column = 2, .descending = true, .enabled = true});
+  ASSERT_EQ(column(user(), 0), (std::vector<std::wstring>{L"a", L"b"}));
+  add(L"c", kC);
+  // "未免疫" sorts after "已免疫": the new row arrives with its state, beside "a".
+  EXPECT_EQ(column(user(), 0), (std::vector<std::wstring>{L"a", L"c", L"b"}));
+  EXPECT_FALSE(user().checked(1));
+}
+
 TEST_F(UserEntries, AnEntryTheFileCannotHoldIsRefusedClearly) {
   add(std::wstring(43, L'汉'), kA);
   EXPECT_EQ(user().rowCount(), 0);
