@@ -14,6 +14,8 @@ void run(const std::function<void()>& step) {
 Form1::Form1(Platform& platform, const Form1Controls& controls)
     : addons(platform, *controls.ListView_cjgl, *controls.Command_cjglqy, *controls.Command_cjgljy),
       lists(*this, platform, *controls.menus),
+      software(platform, *controls.ListView_rjxz),
+      startupItems(platform, *controls.ListView_qdxm),
       immunity(platform, controls.ListView_cjmy, *controls.SSTab_cjmy),
       platform_(platform),
       c_(controls) {
@@ -24,6 +26,14 @@ Form1::Form1(Platform& platform, const Form1Controls& controls)
   onClick[L"Command_cjgldc"] = [this] { addons.Command_cjgldc_Click(); };
   onRowClick[L"ListView_cjgl"] = [this](int row) { addons.ListView_cjgl_ItemClick(row); };
   RegisterSharedLists();
+  loaders.loadUninstallList = [this] { software.LoadUninstallList(); };
+  loaders.loadStartupList = [this] { startupItems.LoadStartupList(); };
+  onClick[L"Command_rjxzxz"] = [this] { software.Command_rjxzxz_Click(); };
+  onClick[L"Command_rjxzsc"] = [this] { software.Command_rjxzsc_Click(); };
+  onClick[L"Command_qdxmjy"] = [this] { startupItems.Command_qdxmjy_Click(); };
+  onClick[L"Command_qdxmqy"] = [this] { startupItems.Command_qdxmqy_Click(); };
+  onClick[L"Command_qdxmsc"] = [this] { startupItems.Command_qdxmsc_Click(); };
+  onClick[L"Command_qdxmtj"] = [this] { startupItems.Command_qdxmtj_Click(); };
   startup.initKnownControls = [] { InitKnownControls(); };
   startup.fillImmunityLists = [this] { immunity.FillImmunityLists(); };
   startup.loadUserEntries = [this] { immunity.LoadUserEntries(); };
@@ -52,6 +62,10 @@ void Form1::RegisterSharedLists() {
                .detailsList = immunityInView});
   }
   if (immunityInView) lists.addSelectButtons(L"Command_cjmyqx", L"command_cjmyqbx", immunityInView);
+  lists.add({.name = L"ListView_qdxm", .list = c_.ListView_qdxm, .menu = L"cd_qdxm",
+             .detailsItem = L"cd_qdxmxxxx", .term = searchRowText});
+  lists.add({.name = L"ListView_rjxz", .list = c_.ListView_rjxz, .menu = L"cd_rjxz",
+             .detailsItem = L"cd_rjxzxxxx", .term = searchRowText});
   lists.add({.name = L"ListView_ysql", .list = c_.ListView_ysql, .sortable = false});
   lists.addSelectButtons(L"Command_ysqlqx", L"Command_ysqlqbx",
                          [list = c_.ListView_ysql] { return list; });

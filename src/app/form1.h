@@ -11,6 +11,8 @@
 #include "app/list_behaviour.h"
 #include "immunity/immunity_page.h"
 #include "platform/shell.h"
+#include "software/software_page.h"
+#include "startup/startup_page.h"
 
 namespace trova {
 
@@ -67,6 +69,8 @@ class Form1 {
   AddonPage addons;
   // Sorting, pop-up menus, details search and select all/none of the lists.
   ListBehaviour lists;
+  SoftwarePage software;
+  StartupPage startupItems;
   // "插件免疫": the catalogue and user-defined immunity lists.
   ImmunityPage immunity;
 
