@@ -133,7 +133,12 @@ trova_wine_prepare() {
   trova_wine_prefix || return 1
   if [ -z "${TROVA_WINESERVER_STARTED:-}" ]; then
     # A resident wineserver: otherwise each test program starts and stops its own.
-    "$WINESERVER" -p && TROVA_WINESERVER_STARTED=1
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 && TROVA_WINESERVER_STARTED=1
     trova_wine_cleanup_on_exit
+    # Start Wine's own background programs (services, the desktop) now, away from
+    # any output: they stay as long as the wineserver does, and whoever started
+    # them first would hand them its output pipe, which a caller such as CTest
+    # then waits on for ever.
+    "$WINE" wineboot </dev/null >/dev/null 2>&1 || true
   fi
 }
