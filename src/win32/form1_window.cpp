@@ -179,7 +179,7 @@ LRESULT Form1Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
 
 void Form1Window::createControls() {
   int id = kFirstControlId;
-  std::vector<HWND> tabControls;
+  std::vector<HWND> underneath;  // tab controls and frames: the controls on them must stay above
   for (const auto& d : form1Design()) {
     HWND parent = d.parent.empty() ? hwnd_ : control(d.parent);
     const wchar_t* cls = nullptr;
@@ -217,8 +217,9 @@ void Form1Window::createControls() {
     namesById_[id] = d.name;
     namesByHwnd_[h] = d.name;
     ++id;
+    if (d.kind == Kind::Frame) underneath.push_back(h);
     if (d.kind == Kind::Tabs) {
-      tabControls.push_back(h);
+      underneath.push_back(h);
       for (int i = 0; i < static_cast<int>(d.items.size()); ++i) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;
@@ -239,8 +240,8 @@ void Form1Window::createControls() {
       }
     }
   }
-  // The tab controls lie under the pages that stand on them.
-  for (HWND t : tabControls) SetWindowPos(t, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Tab controls and frames lie under the pages and controls that stand on them.
+  for (HWND t : underneath) SetWindowPos(t, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   showInnerPage(L"SSTab_cjmy", 0);
   showInnerPage(L"SSTab_xtsz", 0);
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
@@ -22,7 +23,23 @@ struct UiSession::State {
   std::atomic<HWND> hwnd{nullptr};
   std::atomic<bool> failed{false};
   DWORD uiThreadId = 0;
+  HWND syncWindow = nullptr;  // a message-only window on the UI thread
+  HANDLE synced = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 };
+
+namespace {
+constexpr UINT kSyncMessage = WM_APP + 77;
+
+// Reached through the posted-message queue, so it runs after every message
+// posted before it, also while a modal box runs its own loop.
+LRESULT CALLBACK syncProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == kSyncMessage) {
+    SetEvent(reinterpret_cast<HANDLE>(lp));
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+}  // namespace
 
 UiSession::UiSession() : UiSession(Options{}) {}
 
@@ -37,6 +54,13 @@ UiSession::UiSession(Options options) : state_(std::make_unique<State>()) {
       return win32::registerForm1Classes(GetModuleHandleW(nullptr));
     }();
     s.uiThreadId = GetCurrentThreadId();
+    WNDCLASSW sync{};
+    sync.lpfnWndProc = syncProc;
+    sync.hInstance = GetModuleHandleW(nullptr);
+    sync.lpszClassName = L"TrovaTestSync";
+    RegisterClassW(&sync);
+    s.syncWindow = CreateWindowExW(0, L"TrovaTestSync", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
     s.window = std::make_unique<win32::Form1Window>(*s.platform, [&s](HWND owner) { s.real.dialogs.setOwner(owner); });
     HWND h = registered ? s.window->create(GetModuleHandleW(nullptr)) : nullptr;
     if (!h) {
@@ -54,6 +78,7 @@ UiSession::UiSession(Options options) : state_(std::make_unique<State>()) {
       }
     }
     s.window.reset();
+    DestroyWindow(s.syncWindow);
   });
   if (!waitUntil([&] { return s.hwnd.load() != nullptr || s.failed.load(); }, 30000) || s.failed) {
     if (s.ui.joinable()) s.ui.join();
@@ -72,6 +97,7 @@ UiSession::~UiSession() {
   }, 0);
   if (HWND h = s.hwnd.load()) PostMessageW(h, WM_CLOSE, 0, 0);
   if (s.ui.joinable()) s.ui.join();
+  CloseHandle(s.synced);
 }
 
 HWND UiSession::window() const { return state_->hwnd.load(); }
@@ -82,7 +108,10 @@ HWND UiSession::control(const std::wstring& name) const {
   return h;
 }
 
-void UiSession::sync() const { SendMessageW(window(), WM_NULL, 0, 0); }
+void UiSession::sync() const {
+  PostMessageW(state_->syncWindow, kSyncMessage, 0, reinterpret_cast<LPARAM>(state_->synced));
+  WaitForSingleObject(state_->synced, 30000);
+}
 
 namespace {
 void clickAt(HWND target, POINT pt, UINT down, UINT up, WPARAM keys) {
@@ -244,7 +273,7 @@ bool UiSession::capture(const std::wstring& path) const {
   fh.bfType = 0x4D42;
   fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
   fh.bfSize = fh.bfOffBits + size;
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(std::filesystem::path(path), std::ios::binary);
   out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
   out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
   out.write(static_cast<const char*>(bits), size);
