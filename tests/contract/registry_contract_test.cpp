@@ -51,9 +51,12 @@ class ScratchKey {
  public:
   ScratchKey(Registry& reg, const std::wstring& name) : reg_(reg), name_(name) {
     KeyPtr root;
-    if (reg_.create(Hive::CurrentUser, kContractRoot, root) != regerr::Ok) return;
-    deleteTree(*root, name_);  // left over from an interrupted run
-    root->createSubKey(name_, key_);
+    if (reg_.open(Hive::CurrentUser, kContractRoot, root) == regerr::Ok)
+      deleteTree(*root, name_);  // left over from an interrupted run
+    root.reset();
+    // From the hive down, so a suite running at the same time that removes the
+    // emptied root cannot pull it away between two steps.
+    reg_.create(Hive::CurrentUser, path(), key_);
   }
   ~ScratchKey() {
     key_.reset();
