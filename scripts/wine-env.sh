@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Wine environment for running Trova's Windows build on Linux. Source it:
 #
 #   source scripts/wine-env.sh
@@ -41,9 +42,6 @@ trova_wine_vars() {
   export WINESERVER
 }
 
-# Seconds the last prefix creation took (empty when the prefix was reused).
-TROVA_WINE_PREFIX_SECONDS=
-
 trova_wine_prefix() {
   trova_wine_vars
   local ready="$WINEPREFIX/.trova-ready"
@@ -62,7 +60,7 @@ trova_wine_prefix() {
       "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
         >/dev/null 2>&1 || { echo "wine-env: cannot configure the prefix" >&2; exit 1; }
       "$WINESERVER" -w
-      echo $((SECONDS - start)) > "$ready"
+      echo $((SECONDS - start)) > "$ready"  # how long creating it took, for the curious
       echo "wine-env: created $WINEPREFIX in $((SECONDS - start)) s" >&2
     fi
   ) 9>"$WINEPREFIX.lock" || return 1

@@ -6,7 +6,7 @@
 # is stopped again when the program ends.
 set -u
 [ $# -ge 1 ] || { echo "usage: $0 program.exe [arguments...]" >&2; exit 2; }
-# shellcheck source=wine-env.sh
+# shellcheck source=scripts/wine-env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 trova_wine_vars
