@@ -57,6 +57,13 @@ void ListBehaviour::add(SharedList spec) {
   ListView* list = spec.list;
   if (!list) return;  // a window that lacks the control gets no handlers for it
   if (spec.sortable) {
+    // No column counts as the sort column until one is clicked, so the first
+    // click on any header, "名称" included, sorts by it.
+    SortSettings start = list->sort();
+    if (!start.enabled) {
+      start.column = -1;
+      list->setSort(start);
+    }
     form_.onColumnClick[spec.name] = [list](int column) { sortByColumn(*list, column); };
   }
   if (!spec.menu.empty()) {

@@ -1,6 +1,8 @@
 #include "win32/form1_design.h"
 
 #include "app/form1_layout.h"
+#include "software/software_page.h"
+#include "startup/startup_page.h"
 
 namespace trova::win32 {
 
@@ -68,12 +70,14 @@ std::vector<ControlDesign> build() {
   add(L"Command_llqsz", Kind::Button, L"应用", browser);
 
   const std::wstring software = innerPageName(L"SSTab_xtsz", 1);
-  add(L"ListView_rjxz", Kind::List, L"", software, kSoftwareColumns, {147, 96, 200, 0});
+  add(L"ListView_rjxz", Kind::List, L"", software, kSoftwareColumns,
+      {software::kColumnWidths.begin(), software::kColumnWidths.end()});
   add(L"Command_rjxzsc", Kind::Button, L"仅仅删除信息", software);
   add(L"Command_rjxzxz", Kind::Button, L"卸载", software);
 
   const std::wstring startup = innerPageName(L"SSTab_xtsz", 2);
-  add(L"ListView_qdxm", Kind::List, L"", startup, kStartupColumns, {167, 60, 60, 170});
+  add(L"ListView_qdxm", Kind::List, L"", startup, kStartupColumns,
+      {startup::kColumnWidths.begin(), startup::kColumnWidths.end()});
   add(L"Command_qdxmtj", Kind::Button, L"添加", startup);
   add(L"Command_qdxmsc", Kind::Button, L"删除", startup);
   add(L"Command_qdxmjy", Kind::Button, L"禁用", startup);

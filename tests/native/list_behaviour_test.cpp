@@ -77,14 +77,16 @@ TEST_F(SharedLists, SortsByTheTextWithoutRegardToCase) {
   EXPECT_EQ(column(addons(), 0), (std::vector<std::wstring>{L"alpha", L"Beta", L"Gamma"}));
 }
 
-TEST_F(SharedLists, TheFirstColumnNeedsAnotherColumnClickedFirst) {
-  // The list starts unsorted on column 0; a click there only flips the stored
-  // direction, as the sort rule says.
+TEST_F(SharedLists, TheFirstClickOnAnyColumnSortsAscending) {
+  // No column is the sort column at start, so a first click on the name
+  // column sorts by it instead of only flipping a direction nobody sees.
   seedAddons();
   f.form.ColumnClick(L"ListView_cjgl", 0);
-  EXPECT_EQ(column(addons(), 1), (std::vector<std::wstring>{L"{CC}", L"{AA}", L"{BB}"}));
-  EXPECT_FALSE(addons().sort().enabled);
-  EXPECT_TRUE(addons().sort().descending);
+  EXPECT_EQ(column(addons(), 0), (std::vector<std::wstring>{L"alpha", L"Beta", L"Gamma"}));
+  EXPECT_TRUE(addons().sort().enabled);
+  EXPECT_FALSE(addons().sort().descending);
+  f.form.ColumnClick(L"ListView_cjgl", 0);
+  EXPECT_EQ(column(addons(), 0), (std::vector<std::wstring>{L"Gamma", L"Beta", L"alpha"}));
 }
 
 TEST_F(SharedLists, SortSettingsSurviveARefillWhichIsSortedAgain) {
@@ -120,7 +122,7 @@ TEST_F(SharedLists, UnsortedListsAndStrayColumnsAreLeftAlone) {
   f.form.ColumnClick(L"ListView_cjgl", 5);
   f.form.ColumnClick(L"ListView_cjgl", -1);
   EXPECT_FALSE(addons().sort().enabled);
-  EXPECT_EQ(addons().sort().column, 0);
+  EXPECT_EQ(addons().sort().column, -1) << "no column has been sorted by yet";
 }
 
 // ---- pop-up menus and details search ----
