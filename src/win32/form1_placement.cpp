@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "win32/dpi.h"
+#include "platform/dpi_win32.h"
 #include "win32/form1_design.h"
 #include "win32/form1_window.h"
 
@@ -122,7 +122,7 @@ void Form1Window::layout() {
   place(L"List_wzmy", kMargin, kMargin, pw - 2 * kMargin, ph - kMargin - kRow);
   buttonsRight({L"Command_wzmybc", L"Command_wzmysc", L"Command_wzmytj"}, pw - kMargin, ph - kRow + kMargin);
 
-  RECT banner{0, 0, client.right, scale(kBannerHeight, dpi_)};
+  RECT banner{0, 0, client.right, scaleForDpi(kBannerHeight, dpi_)};
   InvalidateRect(hwnd_, &banner, FALSE);
 }
 

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "win32/controls.h"
-#include "win32/dpi.h"
+#include "platform/dpi_win32.h"
 #include "win32/form1_design.h"
 #include "win32/resource.h"
 
@@ -90,8 +90,8 @@ HWND Form1Window::control(const std::wstring& name) const {
 
 HWND Form1Window::create(HINSTANCE instance) {
   instance_ = instance;
-  UINT dpi = dpiOf(nullptr);
-  RECT r{0, 0, scale(800, dpi), scale(600, dpi)};
+  UINT dpi = systemDpi();
+  RECT r{0, 0, scaleForDpi(800, dpi), scaleForDpi(600, dpi)};
   AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
   CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, kProgramTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                   CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
@@ -128,7 +128,7 @@ LRESULT CALLBACK Form1Window::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
 LRESULT Form1Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
-      dpi_ = dpiOf(hwnd_);
+      dpi_ = windowDpi(hwnd_);
       banner_ = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
       createControls();
       createMenus();
@@ -139,7 +139,7 @@ LRESULT Form1Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
       layout();
       return 0;
     case WM_GETMINMAXINFO: {
-      RECT r{0, 0, scale(kMinClientWidth, dpi_), scale(kMinClientHeight, dpi_)};
+      RECT r{0, 0, scaleForDpi(kMinClientWidth, dpi_), scaleForDpi(kMinClientHeight, dpi_)};
       AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, 0);
       auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
       mm->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
@@ -235,7 +235,7 @@ void Form1Window::createControls() {
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH;
         col.pszText = const_cast<wchar_t*>(d.items[static_cast<std::size_t>(c)].c_str());
-        col.cx = scale(d.columnWidths.at(static_cast<std::size_t>(c)), dpi_);
+        col.cx = scaleForDpi(d.columnWidths.at(static_cast<std::size_t>(c)), dpi_);
         SendMessageW(h, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&col));
       }
     }
@@ -297,19 +297,19 @@ void Form1Window::buildLogic() {
 
 void Form1Window::applyFont() {
   HFONT old = font_;
-  font_ = createMessageFont(dpi_);
+  font_ = messageFont(dpi_);
   for (const auto& [name, h] : controls_) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   if (old) DeleteObject(old);
   // Column widths follow the DPI too.
   for (const auto& d : form1Design()) {
     if (d.kind != Kind::List && d.kind != Kind::CheckList) continue;
     for (std::size_t c = 0; c < d.columnWidths.size(); ++c)
-      SendMessageW(control(d.name), LVM_SETCOLUMNWIDTH, c, scale(d.columnWidths[c], dpi_));
+      SendMessageW(control(d.name), LVM_SETCOLUMNWIDTH, c, scaleForDpi(d.columnWidths[c], dpi_));
   }
 }
 
 void Form1Window::place(const std::wstring& name, int x, int y, int w, int h) {
-  MoveWindow(control(name), scale(x, dpi_), scale(y, dpi_), scale(w, dpi_), scale(h, dpi_), TRUE);
+  MoveWindow(control(name), scaleForDpi(x, dpi_), scaleForDpi(y, dpi_), scaleForDpi(w, dpi_), scaleForDpi(h, dpi_), TRUE);
 }
 
 void Form1Window::showInnerPage(const std::wstring& tabs, int index) {
@@ -323,7 +323,7 @@ void Form1Window::showInnerPage(const std::wstring& tabs, int index) {
 void Form1Window::paintBanner(HDC dc) {
   RECT client;
   GetClientRect(hwnd_, &client);
-  int height = scale(kBannerHeight, dpi_);
+  int height = scaleForDpi(kBannerHeight, dpi_);
   if (!banner_) return;
   BITMAP bm{};
   GetObjectW(banner_, sizeof(bm), &bm);
