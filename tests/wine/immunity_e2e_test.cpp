@@ -1,0 +1,392 @@
+// The immunity page in the real window under Wine: check marks clicked in the
+// real list views and applied to Wine's registry (read back with reg.exe too),
+// the export written through Wine's own save dialog, and user-defined entries
+// added through the input boxes, saved and found again after a restart.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "harness/registry_seed.h"
+#include "harness/ui_session.h"
+#include "platform/win32_platform.h"
+
+namespace trova::test {
+namespace {
+
+using Rows = std::vector<std::vector<std::wstring>>;
+const std::wstring kCompat = L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
+const std::wstring kFlags = L"Compatibility Flags";
+constexpr int kFileNameCombo = 0x47C;  // cmb13: the file name of an Explorer-style dialog
+constexpr int kFileNameEdit = 0x480;   // edt1: the same in the older style
+
+std::wstring listName(int c) { return L"ListView_cjmy(" + std::to_wstring(c) + L")"; }
+std::wstring keyOf(const std::wstring& clsid) { return kCompat + L"\\" + clsid; }
+
+std::optional<DWORD> flagsOf(const std::wstring& clsid) {
+  DWORD value = 0, size = sizeof(value);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, keyOf(clsid).c_str(), kFlags.c_str(), RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return value;
+}
+
+std::wstring fromCodePage(const std::string& bytes, UINT codePage) {
+  if (bytes.empty()) return {};
+  int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+  return out;
+}
+
+std::string toCodePage(const std::wstring& text, UINT codePage) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::string readBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+std::wstring programFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return folderOf(path);
+}
+
+// cisid.dat beside the program is the window's own file: gone before and after each test.
+struct UserFile {
+  const std::wstring path = programFolder() + L"\\cisid.dat";
+  UserFile() { DeleteFileW(path.c_str()); }
+  ~UserFile() { DeleteFileW(path.c_str()); }
+};
+
+// Runs reg.exe inside Wine, as a user at the command line would, and gives
+// back what it printed, decoded from the console code page (GBK here).
+struct RegOutput {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::wstring text;
+};
+
+RegOutput runReg(const std::wstring& arguments) {
+  RegOutput out;
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return out;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = writeEnd;
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(system) + L"\\reg.exe\" " + arguments;
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                      nullptr, &si, &pi);
+  CloseHandle(writeEnd);
+  std::string bytes;
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+    WaitForSingleObject(pi.hProcess, 30000);
+    GetExitCodeProcess(pi.hProcess, &out.exitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  CloseHandle(readEnd);
+  out.text = fromCodePage(bytes, 936);
+  return out;
+}
+
+// A click on a row's check box. The point is found the way the list itself
+// decides what a click hits, so the click toggles the mark as the mouse does.
+bool clickCheckBox(const UiSession& ui, const std::wstring& list, int row) {
+  HWND lv = ui.control(list);
+  SendMessageW(lv, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (!SendMessageW(lv, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return false;
+  for (int x = bounds.left; x < bounds.left + 48; ++x) {
+    LVHITTESTINFO hit{};
+    hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
+    if (SendMessageW(lv, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) != row) continue;
+    if (!(hit.flags & LVHT_ONITEMSTATEICON)) continue;
+    const LPARAM at = MAKELPARAM(hit.pt.x, hit.pt.y);
+    PostMessageW(lv, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(lv, WM_LBUTTONUP, 0, at);
+    ui.sync();
+    return true;
+  }
+  return false;
+}
+
+// Rows whose CLSID no other row of the four lists shares: with a shared one,
+// the row applied later would decide what stays in the registry.
+std::vector<int> rowsWithOwnClsid(const std::vector<Rows>& lists, int c) {
+  std::map<std::wstring, int> uses;
+  for (const auto& l : lists)
+    for (const auto& r : l) ++uses[r[1]];
+  std::vector<int> out;
+  for (int r = 0; r < static_cast<int>(lists[static_cast<std::size_t>(c)].size()); ++r)
+    if (uses[lists[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)][1]] == 1) out.push_back(r);
+  return out;
+}
+
+std::vector<Rows> allLists(const UiSession& ui) {
+  std::vector<Rows> lists;
+  for (int c = 0; c < 4; ++c) lists.push_back(ui.rows(listName(c)));
+  return lists;
+}
+
+std::wstring expectedHeader(const Rows& rows) {
+  const auto notImmune = std::count_if(rows.begin(), rows.end(), [](const auto& r) { return r[2] == L"未免疫"; });
+  return L"插件名称 (未免疫" + std::to_wstring(notImmune) + L"项,总" + std::to_wstring(rows.size()) + L"项)";
+}
+
+// Answers the box of this title with OK after checking its text.
+void expectBox(const UiSession& ui, const std::wstring& title, const std::wstring& text) {
+  HWND box = ui.waitForDialog(title);
+  ASSERT_NE(box, nullptr) << "no box titled " << std::string(title.begin(), title.end());
+  EXPECT_EQ(ui.dialogText(box), text);
+  ui.answer(box, IDOK);
+  EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+}
+
+// Types into the next input box titled "添加自定义" and presses OK (or Cancel);
+// gives back its prompt.
+std::wstring answerInput(const UiSession& ui, const std::wstring& typed, int button = IDOK) {
+  HWND box = ui.waitForDialog(L"添加自定义");
+  if (!box) {
+    ADD_FAILURE() << "no input box";
+    return {};
+  }
+  const std::wstring prompt = ui.dialogText(box);
+  SetWindowTextW(GetDlgItem(box, Win32Dialogs::kInputEditId), typed.c_str());
+  ui.answer(box, button);
+  EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }));
+  ui.sync();
+  return prompt;
+}
+
+TEST(ImmunityWindow, ListsTheCatalogueWithCountsInTheirHeaders) {
+  UserFile noUserFile;
+  UiSession ui;
+  const auto lists = allLists(ui);
+  const std::size_t sizes[] = {110, 497, 175, 0};
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(lists[static_cast<std::size_t>(c)].size(), sizes[c]) << c;
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(ui.header(listName(c), 0), expectedHeader(lists[static_cast<std::size_t>(c)])) << c;
+    for (int r = 0; r < static_cast<int>(lists[static_cast<std::size_t>(c)].size()); ++r) {
+      const auto& row = lists[static_cast<std::size_t>(c)][static_cast<std::size_t>(r)];
+      ASSERT_EQ(ui.checked(listName(c), r), row[2] == L"已免疫") << c << " " << r;
+    }
+  }
+  EXPECT_EQ(ui.header(listName(3), 0), L"插件名称") << "no cisid.dat: the user list keeps its plain caption";
+}
+
+TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
+  UserFile noUserFile;
+  RegistrySeed seed;
+  std::vector<std::wstring> picked;  // three foreign rows that the user checks
+  std::wstring unblocked;            // a domestic row, blocked with another bit beside the kill-bit
+  std::vector<int> pickedRows;
+  int unblockedRow = -1;
+  {
+    // The rows come from the window itself; their keys start out absent.
+    UiSession probe;
+    const auto lists = allLists(probe);
+    const auto foreign = rowsWithOwnClsid(lists, 1);
+    const auto domestic = rowsWithOwnClsid(lists, 0);
+    ASSERT_GE(foreign.size(), 300u);
+    ASSERT_FALSE(domestic.empty());
+    pickedRows = {foreign[0], foreign[7], foreign[299]};  // the last lies far below the visible rows
+    for (int r : pickedRows) picked.push_back(lists[1][static_cast<std::size_t>(r)][1]);
+    unblockedRow = domestic[2];
+    unblocked = lists[0][static_cast<std::size_t>(unblockedRow)][1];
+  }
+  for (const auto& clsid : picked) seed.clear(HKEY_LOCAL_MACHINE, keyOf(clsid));
+  seed.clear(HKEY_LOCAL_MACHINE, keyOf(unblocked));
+  seed.dword(HKEY_LOCAL_MACHINE, keyOf(unblocked), kFlags, 0x401);
+
+  UiSession ui;
+  // 0x401 has the kill-bit, so the row starts checked and immune.
+  ASSERT_TRUE(ui.checked(listName(0), unblockedRow));
+  EXPECT_EQ(ui.rows(listName(0))[static_cast<std::size_t>(unblockedRow)][2], L"已免疫");
+  const std::wstring headerBefore = ui.header(listName(0), 0);
+
+  ASSERT_TRUE(clickCheckBox(ui, listName(0), unblockedRow)) << "no check box under the mouse";
+  EXPECT_FALSE(ui.checked(listName(0), unblockedRow)) << "a click on the check box clears the mark";
+  ui.pickTab(L"SSTab_cjmy", 1);
+  for (int r : pickedRows) {
+    ASSERT_FALSE(ui.checked(listName(1), r));
+    ASSERT_TRUE(clickCheckBox(ui, listName(1), r)) << "row " << r;
+    EXPECT_TRUE(ui.checked(listName(1), r)) << "row " << r;
+  }
+
+  ui.press(L"Command_cjmy");
+  expectBox(ui, L"成功", L"应用更改成功!");
+
+  for (const auto& clsid : picked) EXPECT_EQ(flagsOf(clsid), std::optional<DWORD>(0x400)) << std::string(clsid.begin(), clsid.end());
+  EXPECT_EQ(flagsOf(unblocked), std::optional<DWORD>(0x001)) << "clearing the kill-bit keeps the value's other bit";
+  const auto foreign = ui.rows(listName(1));
+  for (int r : pickedRows) EXPECT_EQ(foreign[static_cast<std::size_t>(r)][2], L"已免疫");
+  EXPECT_EQ(ui.rows(listName(0))[static_cast<std::size_t>(unblockedRow)][2], L"未免疫");
+  EXPECT_EQ(ui.header(listName(0), 0), headerBefore) << "apply leaves the header as it was";
+
+  // What a user at the command line sees.
+  const RegOutput set = runReg(L"query \"HKLM\\" + keyOf(picked[2]) + L"\" /v \"Compatibility Flags\"");
+  EXPECT_EQ(set.exitCode, 0u) << std::string(set.text.begin(), set.text.end());
+  EXPECT_NE(set.text.find(L"Compatibility Flags    REG_DWORD    0x400"), std::wstring::npos);
+  const RegOutput kept = runReg(L"query \"HKLM\\" + keyOf(unblocked) + L"\" /v \"Compatibility Flags\"");
+  EXPECT_NE(kept.text.find(L"REG_DWORD    0x1"), std::wstring::npos);
+
+  // Unchecked again and applied: the kill-bit goes, the value with it, the key stays.
+  clickCheckBox(ui, listName(1), pickedRows[1]);
+  ASSERT_FALSE(ui.checked(listName(1), pickedRows[1]));
+  ui.press(L"Command_cjmy");
+  expectBox(ui, L"成功", L"应用更改成功!");
+  EXPECT_FALSE(RegistrySeed::hasValue(HKEY_LOCAL_MACHINE, keyOf(picked[1]), kFlags));
+  EXPECT_TRUE(RegistrySeed::exists(HKEY_LOCAL_MACHINE, keyOf(picked[1])));
+  const RegOutput gone = runReg(L"query \"HKLM\\" + keyOf(picked[1]) + L"\" /v \"Compatibility Flags\"");
+  EXPECT_NE(gone.exitCode, 0u) << "reg.exe finds no such value";
+  EXPECT_EQ(ui.rows(listName(1))[static_cast<std::size_t>(pickedRows[1])][2], L"未免疫");
+}
+
+// Where the export goes: the path named by TROVA_IMMUNITY_EXPORT, which the
+// import check (immunity_import.sh) sets and then reads; otherwise a
+// temporary file removed at the end.
+struct ExportFile {
+  std::wstring path;
+  bool keep = false;
+  ExportFile() {
+    if (const wchar_t* given = _wgetenv(L"TROVA_IMMUNITY_EXPORT"); given && *given) {
+      path = given;
+      keep = true;
+    } else {
+      wchar_t temp[MAX_PATH + 1] = {};
+      GetTempPathW(MAX_PATH + 1, temp);
+      path = std::wstring(temp) + L"trova-immunity-" + std::to_wstring(GetCurrentProcessId()) + L".reg";
+    }
+    DeleteFileW(path.c_str());
+  }
+  ~ExportFile() {
+    if (!keep) DeleteFileW(path.c_str());
+  }
+};
+
+// One record of cisid.dat, written here byte by byte.
+std::string userRecord(const std::wstring& name, const std::wstring& clsid) {
+  const std::string n = toCodePage(name, 936), id = toCodePage(clsid, 936);
+  std::string r = {'\x03', '\x00', static_cast<char>(n.size()), '\x00'};
+  r += n;
+  r += {static_cast<char>(id.size()), '\x00'};
+  r += id;
+  r.resize(128, '\0');
+  return r;
+}
+
+TEST(ImmunityExport, WritesEveryListedControlThroughTheSaveDialog) {
+  UserFile userFile;
+  {
+    std::ofstream out(userFile.path.c_str(), std::ios::binary);
+    out << userRecord(L"演示用户控件", L"{33333333-AAAA-4BBB-8CCC-000000000001}")
+        << userRecord(L"Second demo", L"{33333333-AAAA-4BBB-8CCC-000000000002}");
+  }
+  ExportFile file;
+  UiSession ui;
+  const auto lists = allLists(ui);
+  ASSERT_EQ(lists[3].size(), 2u);
+
+  ui.press(L"Command_cjmydc");
+  HWND dialog = ui.waitForDialog(L"导出");
+  ASSERT_NE(dialog, nullptr) << "no save dialog titled 导出";
+  HWND name = GetDlgItem(dialog, kFileNameCombo);
+  if (!name) name = GetDlgItem(dialog, kFileNameEdit);
+  ASSERT_NE(name, nullptr);
+  SetWindowTextW(name, file.path.c_str());
+  ui.answer(dialog, IDOK);
+  expectBox(ui, L"提示", L"导出成功!");
+
+  // Two header lines, then three lines for every row of the four lists in
+  // order, checked or not; ANSI, CR LF, the last line a single space.
+  const std::wstring text = fromCodePage(readBytes(file.path), CP_ACP);
+  std::wstring expected = L"REGEDIT4\r\n \r\n";
+  std::size_t rows = 0;
+  for (const auto& list : lists)
+    for (const auto& row : list) {
+      expected += L"[HKEY_LOCAL_MACHINE\\" + keyOf(row[1]) + L"]\r\n\"Compatibility Flags\"=dword:00000400\r\n \r\n";
+      ++rows;
+    }
+  EXPECT_EQ(rows, 782u + 2u);
+  EXPECT_TRUE(text == expected) << "the export differs from the rows listed; it has " << text.size()
+                                << " characters, " << expected.size() << " expected";
+}
+
+TEST(ImmunityWindow, UserEntriesAddedAndSavedComeBackAfterARestart) {
+  UserFile userFile;
+  RegistrySeed seed;
+  const std::wstring blocked = L"{22222222-AAAA-4BBB-8CCC-000000000001}";
+  const std::wstring open = L"{22222222-AAAA-4BBB-8CCC-000000000002}";
+  seed.clear(HKEY_LOCAL_MACHINE, keyOf(open));
+  seed.dword(HKEY_LOCAL_MACHINE, keyOf(blocked), kFlags, 0x400);
+  const Rows added = {{L"演示控件甲", blocked, L"已免疫"}, {L"未命名", open, L"未免疫"}};
+  const std::wstring header = L"插件名称 (未免疫1项,总2项)";
+  {
+    UiSession ui;
+    ui.pickTab(L"SSTab_cjmy", 3);
+    expectBox(ui, L"提示", L"trova将会在程序所在目录创建一个cisid.dat文件以保存自定义插件数据");
+
+    ui.press(L"Command_yhzdytj");
+    EXPECT_EQ(answerInput(ui, L"演示控件甲"), L"请输入插件名称:");
+    EXPECT_EQ(answerInput(ui, blocked), L"请输入插件cisid:\r\n例如:{00000000-0000-0000-0000-000000000000}");
+    ui.press(L"Command_yhzdytj");
+    answerInput(ui, L"typed, then cancelled", IDCANCEL);
+    answerInput(ui, open);
+    // Neither brace: refused, nothing added.
+    ui.press(L"Command_yhzdytj");
+    answerInput(ui, L"坏的");
+    answerInput(ui, L"ABC");
+    expectBox(ui, L"结果", L"添加失败!");
+
+    EXPECT_EQ(ui.rows(listName(3)), added);
+    EXPECT_TRUE(ui.checked(listName(3), 0));
+    EXPECT_FALSE(ui.checked(listName(3), 1));
+    EXPECT_EQ(ui.header(listName(3), 0), header);
+    EXPECT_EQ(GetFileAttributesW(userFile.path.c_str()), INVALID_FILE_ATTRIBUTES) << "adding writes no file";
+
+    ui.press(L"Command_yhzdybc");
+    expectBox(ui, L"提示", L"保存成功!");
+  }
+  const std::string bytes = readBytes(userFile.path);
+  ASSERT_EQ(bytes.size(), 256u);
+  EXPECT_EQ(bytes.substr(0, 4 + 10), std::string("\x03\x00\x0a\x00", 4) + toCodePage(L"演示控件甲", 936));
+
+  UiSession restarted;
+  EXPECT_EQ(restarted.rows(listName(3)), added);
+  EXPECT_TRUE(restarted.checked(listName(3), 0));
+  EXPECT_FALSE(restarted.checked(listName(3), 1));
+  EXPECT_EQ(restarted.header(listName(3), 0), header);
+  restarted.pickTab(L"SSTab_cjmy", 3);
+  EXPECT_EQ(restarted.waitForDialog(L"提示", 1000), nullptr) << "no notice once the file exists";
+}
+
+}  // namespace
+}  // namespace trova::test
