@@ -24,7 +24,7 @@ cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=Debug >"$logs/native
 
 if [ -x "$root/build/native/tests/trova_tests" ]; then
   step "native tests"
-  (cd "$root/build/native" && ctest --output-on-failure -j"$jobs") 2>&1 | tee "$logs/native-ctest" | grep -v -E '^ +[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed'
+  (cd "$root/build/native" && ctest --output-on-failure -j"$jobs") 2>&1 | tee "$logs/native-ctest" | grep -v -E '^ *([0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|Start +[0-9]+:)'
 fi
 
 step "Windows build (MinGW-w64)"
