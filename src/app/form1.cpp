@@ -19,21 +19,14 @@ Form1::Form1(Platform& platform, const Form1Controls& controls)
       immunity(platform, controls.ListView_cjmy, *controls.SSTab_cjmy),
       platform_(platform),
       c_(controls) {
-  loaders.fillAddons = [this] { addons.FillAddonList(); };
-  onClick[L"Command_cjgljy"] = [this] { addons.Command_cjgljy_Click(); };
-  onClick[L"Command_cjglqy"] = [this] { addons.Command_cjglqy_Click(); };
-  onClick[L"Command_cjglsc"] = [this] { addons.Command_cjglsc_Click(); };
-  onClick[L"Command_cjgldc"] = [this] { addons.Command_cjgldc_Click(); };
-  onRowClick[L"ListView_cjgl"] = [this](int row) { addons.ListView_cjgl_ItemClick(row); };
+  // The window itself.
+  onClick[L"TabStrip_cjmy"] = [this] { TabStrip_cjmy_Click(); };
+  onClick[L"cd_gfwz"] = [this] { cd_gfwz_Click(); };
+  onClick[L"cd_lxwm"] = [this] { cd_lxwm_Click(); };
+  onClick[L"cd_gytrova"] = [this] { cd_gytrova_Click(); };
   RegisterSharedLists();
-  loaders.loadUninstallList = [this] { software.LoadUninstallList(); };
-  loaders.loadStartupList = [this] { startupItems.LoadStartupList(); };
-  onClick[L"Command_rjxzxz"] = [this] { software.Command_rjxzxz_Click(); };
-  onClick[L"Command_rjxzsc"] = [this] { software.Command_rjxzsc_Click(); };
-  onClick[L"Command_qdxmjy"] = [this] { startupItems.Command_qdxmjy_Click(); };
-  onClick[L"Command_qdxmqy"] = [this] { startupItems.Command_qdxmqy_Click(); };
-  onClick[L"Command_qdxmsc"] = [this] { startupItems.Command_qdxmsc_Click(); };
-  onClick[L"Command_qdxmtj"] = [this] { startupItems.Command_qdxmtj_Click(); };
+
+  // "插件免疫"
   startup.initKnownControls = [] { InitKnownControls(); };
   startup.fillImmunityLists = [this] { immunity.FillImmunityLists(); };
   startup.loadUserEntries = [this] { immunity.LoadUserEntries(); };
@@ -43,10 +36,24 @@ Form1::Form1(Platform& platform, const Form1Controls& controls)
   onClick[L"Command_yhzdytj"] = [this] { immunity.Command_yhzdytj_Click(); };
   onClick[L"Command_yhzdysc"] = [this] { immunity.Command_yhzdysc_Click(); };
   onClick[L"Command_yhzdybc"] = [this] { immunity.Command_yhzdybc_Click(); };
-  onClick[L"TabStrip_cjmy"] = [this] { TabStrip_cjmy_Click(); };
-  onClick[L"cd_gfwz"] = [this] { cd_gfwz_Click(); };
-  onClick[L"cd_lxwm"] = [this] { cd_lxwm_Click(); };
-  onClick[L"cd_gytrova"] = [this] { cd_gytrova_Click(); };
+
+  // "插件管理"
+  loaders.fillAddons = [this] { addons.FillAddonList(); };
+  onClick[L"Command_cjgljy"] = [this] { addons.Command_cjgljy_Click(); };
+  onClick[L"Command_cjglqy"] = [this] { addons.Command_cjglqy_Click(); };
+  onClick[L"Command_cjglsc"] = [this] { addons.Command_cjglsc_Click(); };
+  onClick[L"Command_cjgldc"] = [this] { addons.Command_cjgldc_Click(); };
+  onRowClick[L"ListView_cjgl"] = [this](int row) { addons.ListView_cjgl_ItemClick(row); };
+
+  // "系统设置": software and startup items.
+  loaders.loadUninstallList = [this] { software.LoadUninstallList(); };
+  loaders.loadStartupList = [this] { startupItems.LoadStartupList(); };
+  onClick[L"Command_rjxzxz"] = [this] { software.Command_rjxzxz_Click(); };
+  onClick[L"Command_rjxzsc"] = [this] { software.Command_rjxzsc_Click(); };
+  onClick[L"Command_qdxmjy"] = [this] { startupItems.Command_qdxmjy_Click(); };
+  onClick[L"Command_qdxmqy"] = [this] { startupItems.Command_qdxmqy_Click(); };
+  onClick[L"Command_qdxmsc"] = [this] { startupItems.Command_qdxmsc_Click(); };
+  onClick[L"Command_qdxmtj"] = [this] { startupItems.Command_qdxmtj_Click(); };
 }
 
 // Every list with shared behaviour is registered here, once.
