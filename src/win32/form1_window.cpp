@@ -36,7 +36,10 @@ class Win32PopupMenus final : public PopupMenus {
     if (it == menus_.end()) return;
     POINT pt{};
     GetCursorPos(&pt);
+    // Without the owner in front, the menu would stay open when the user clicks elsewhere.
+    SetForegroundWindow(owner_);
     int cmd = TrackPopupMenu(it->second, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, pt.x, pt.y, 0, owner_, nullptr);
+    PostMessageW(owner_, WM_NULL, 0, 0);
     if (cmd == 0) return;
     for (const auto& p : popupDesign())
       if (p.item.id == cmd) chosen_(p.item.name);

@@ -37,6 +37,20 @@ int wmain(int argc, wchar_t** argv) {
   ui.pickTab(L"TabStrip_cjmy", 1);
   ui.clickRow(L"ListView_cjgl", 0);
   shot(L"2-addons");
+  // A context-menu entry greys "启用" and "禁用"; its pop-up menu offers the details.
+  const auto addonRows = ui.rows(L"ListView_cjgl");
+  for (int r = 0; r < static_cast<int>(addonRows.size()); ++r) {
+    if (addonRows[static_cast<std::size_t>(r)][3] != L"浏览器右键菜单") continue;
+    ui.clickRow(L"ListView_cjgl", r);
+    shot(L"2-addons-greyed");
+    ui.rightClickRow(L"ListView_cjgl", r);
+    HWND menu = nullptr;
+    trova::test::waitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); }, 3000);
+    shot(L"2-addons-popup");
+    if (menu) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    ui.sync();
+    break;
+  }
   ui.pickTab(L"TabStrip_cjmy", 2);
   for (int t = 0; t < 5; ++t) {
     ui.pickTab(L"SSTab_xtsz", t);

@@ -159,7 +159,12 @@ void UiSession::clickRow(const std::wstring& list, int row) const {
 
 void UiSession::rightClickRow(const std::wstring& list, int row) const {
   HWND lv = control(list);
-  clickAt(lv, rowPoint(lv, row), WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
+  POINT pt = rowPoint(lv, row);
+  // The pop-up menu opens where the mouse is, so put the mouse on the row.
+  POINT onScreen = pt;
+  ClientToScreen(lv, &onScreen);
+  SetCursorPos(onScreen.x, onScreen.y);
+  clickAt(lv, pt, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
   sync();
 }
 
