@@ -47,9 +47,11 @@ RegStatus writeKillBit(Registry& registry, const std::wstring& clsid, bool immun
   if (!usableAsKeyName(clsid)) return regerr::InvalidParameter;
   KeyPtr key;
   if (immune) {
-    if (RegStatus s = registry.create(Hive::LocalMachine, killBitKeyPath(clsid), key); s != regerr::Ok)
+    bool created = false;
+    if (RegStatus s = registry.create(Hive::LocalMachine, killBitKeyPath(clsid), key, &created); s != regerr::Ok)
       return s;
-    auto old = readFlags(*key);
+    // A key made just now holds no value: one registry call fewer per new key.
+    auto old = created ? std::nullopt : readFlags(*key);
     return key->setValue(kCompatibilityFlags, RegValue::dword(kKillBit | (old ? keptBits(*old) : 0)));
   }
 

@@ -66,14 +66,17 @@ class MemoryKey final : public RegKey {
     return regerr::Ok;
   }
 
-  RegStatus createSubKey(std::wstring_view path, KeyPtr& out) override {
+  RegStatus createSubKey(std::wstring_view path, KeyPtr& out, bool* created = nullptr) override {
     out.reset();
+    if (created) *created = false;
     if (node_->deleted) return KeyDeleted;
     ++reg_.opens_;
     auto n = node_;
+    bool made = false;  // whether the last key of the path is new
     for (const auto& part : splitPath(path)) {
       if (part.size() > 255) return regerr::InvalidParameter;
       auto next = n->child(part);
+      made = !next;
       if (!next) {
         if (n->denied()) return regerr::AccessDenied;
         next = std::make_shared<MemoryRegistry::Node>();
@@ -87,6 +90,7 @@ class MemoryKey final : public RegKey {
       }
       n = next;
     }
+    if (created) *created = made;
     out = std::make_unique<MemoryKey>(reg_, n);
     return regerr::Ok;
   }
@@ -172,9 +176,9 @@ RegStatus MemoryRegistry::open(Hive hive, std::wstring_view path, KeyPtr& out) {
   return base.openSubKey(path, out);
 }
 
-RegStatus MemoryRegistry::create(Hive hive, std::wstring_view path, KeyPtr& out) {
+RegStatus MemoryRegistry::create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created) {
   MemoryKey base(*this, root(hive));
-  return base.createSubKey(path, out);
+  return base.createSubKey(path, out, created);
 }
 
 namespace {

@@ -19,7 +19,7 @@ class MemoryRegistry final : public Registry {
   ~MemoryRegistry() override;
 
   RegStatus open(Hive hive, std::wstring_view path, KeyPtr& out) override;
-  RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out) override;
+  RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created = nullptr) override;
 
   // Test conveniences: write through the same rules as a program would.
   void setText(Hive hive, std::wstring_view path, std::wstring_view name, std::wstring_view text,

@@ -57,8 +57,10 @@ class RegKey {
 
   // Opens an existing key below this one; never creates. `out` is reset on failure.
   virtual RegStatus openSubKey(std::wstring_view path, KeyPtr& out) = 0;
-  // Opens or creates the key and every missing key along the path.
-  virtual RegStatus createSubKey(std::wstring_view path, KeyPtr& out) = 0;
+  // Opens or creates the key and every missing key along the path. `created`,
+  // when given, tells whether the key itself was made by this call (so a new
+  // key need not be asked for values it cannot have).
+  virtual RegStatus createSubKey(std::wstring_view path, KeyPtr& out, bool* created = nullptr) = 0;
   // Name of the sub-key / value at `index` (from 0); NoMoreItems after the last.
   virtual RegStatus enumSubKey(std::uint32_t index, std::wstring& name) = 0;
   virtual RegStatus enumValue(std::uint32_t index, std::wstring& name) = 0;
@@ -74,7 +76,8 @@ class Registry {
  public:
   virtual ~Registry() = default;
   virtual RegStatus open(Hive hive, std::wstring_view path, KeyPtr& out) = 0;
-  virtual RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out) = 0;
+  // As RegKey::createSubKey, from the hive's root.
+  virtual RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created = nullptr) = 0;
 };
 
 // The text of a value, or empty when it is missing or unreadable.

@@ -26,12 +26,15 @@ RegStatus openKey(HKEY parent, std::wstring_view path, KeyPtr& out) {
   return ERROR_SUCCESS;
 }
 
-RegStatus createKey(HKEY parent, std::wstring_view path, KeyPtr& out) {
+RegStatus createKey(HKEY parent, std::wstring_view path, KeyPtr& out, bool* created) {
   out.reset();
+  if (created) *created = false;
   HKEY key = nullptr;
+  DWORD disposition = 0;
   LSTATUS rc = RegCreateKeyExW(parent, terminated(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                               MAXIMUM_ALLOWED, nullptr, &key, nullptr);
+                               MAXIMUM_ALLOWED, nullptr, &key, &disposition);
   if (rc != ERROR_SUCCESS) return rc;
+  if (created) *created = disposition == REG_CREATED_NEW_KEY;
   out = std::make_unique<Win32Key>(key);
   return ERROR_SUCCESS;
 }
@@ -85,8 +88,8 @@ RegStatus Win32Key::openSubKey(std::wstring_view path, KeyPtr& out) {
   return openKey(handle_, path, out);
 }
 
-RegStatus Win32Key::createSubKey(std::wstring_view path, KeyPtr& out) {
-  return createKey(handle_, path, out);
+RegStatus Win32Key::createSubKey(std::wstring_view path, KeyPtr& out, bool* created) {
+  return createKey(handle_, path, out, created);
 }
 
 RegStatus Win32Key::enumSubKey(std::uint32_t index, std::wstring& name) {
@@ -109,26 +112,24 @@ RegStatus Win32Key::enumValue(std::uint32_t index, std::wstring& name) {
 
 RegStatus Win32Key::queryValue(std::wstring_view name, RegValue& out) {
   const std::wstring valueName = terminated(name);
-  DWORD type = REG_NONE;
-  DWORD size = 0;
-  LSTATUS rc = RegQueryValueExW(handle_, valueName.c_str(), nullptr, &type, nullptr, &size);
-  if (rc != ERROR_SUCCESS) return rc;
-  // Ask for the size first and read again if the value grew in between, so a
-  // text of any length comes back whole.
-  std::vector<std::uint8_t> data;
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    data.resize(size);
-    DWORD got = size;
-    rc = RegQueryValueExW(handle_, valueName.c_str(), nullptr, &type,
-                          data.empty() ? nullptr : data.data(), &got);
+  // Every call is a round trip to the registry (under Wine, to the wineserver),
+  // and most values are short: one read into a buffer that holds them, and a
+  // second, sized by the first, only for a longer value. Read again while the
+  // value keeps growing in between, so a text of any length comes back whole.
+  constexpr DWORD kFirstRead = 256;
+  std::vector<std::uint8_t> data(kFirstRead);
+  LSTATUS rc = ERROR_MORE_DATA;
+  for (int attempt = 0; attempt < 8 && rc == ERROR_MORE_DATA; ++attempt) {
+    DWORD type = REG_NONE;
+    DWORD got = static_cast<DWORD>(data.size());
+    rc = RegQueryValueExW(handle_, valueName.c_str(), nullptr, &type, data.data(), &got);
     if (rc == ERROR_SUCCESS) {
       data.resize(got);
       out.type = static_cast<RegType>(type);
       out.data = std::move(data);
       return ERROR_SUCCESS;
     }
-    if (rc != ERROR_MORE_DATA) return rc;
-    size = got > size ? got : size * 2 + 2;
+    if (rc == ERROR_MORE_DATA) data.resize(got > data.size() ? got : data.size() * 2);
   }
   return rc;
 }
@@ -162,8 +163,8 @@ RegStatus Win32Registry::open(Hive hive, std::wstring_view path, KeyPtr& out) {
   return openKey(rootOf(hive), path, out);
 }
 
-RegStatus Win32Registry::create(Hive hive, std::wstring_view path, KeyPtr& out) {
-  return createKey(rootOf(hive), path, out);
+RegStatus Win32Registry::create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created) {
+  return createKey(rootOf(hive), path, out, created);
 }
 
 }  // namespace trova

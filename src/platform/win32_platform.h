@@ -26,7 +26,7 @@ class Win32Key final : public RegKey {
   HKEY release() noexcept;
 
   RegStatus openSubKey(std::wstring_view path, KeyPtr& out) override;
-  RegStatus createSubKey(std::wstring_view path, KeyPtr& out) override;
+  RegStatus createSubKey(std::wstring_view path, KeyPtr& out, bool* created = nullptr) override;
   RegStatus enumSubKey(std::uint32_t index, std::wstring& name) override;
   RegStatus enumValue(std::uint32_t index, std::wstring& name) override;
   RegStatus queryValue(std::wstring_view name, RegValue& out) override;
@@ -44,7 +44,7 @@ class Win32Key final : public RegKey {
 class Win32Registry final : public Registry {
  public:
   RegStatus open(Hive hive, std::wstring_view path, KeyPtr& out) override;
-  RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out) override;
+  RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created = nullptr) override;
   static HKEY rootOf(Hive hive) noexcept;
 };
 

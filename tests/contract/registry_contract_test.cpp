@@ -151,6 +151,21 @@ TEST_F(RegistryContractKeys, CreateMakesEveryKeyAlongThePath) {
   EXPECT_EQ(v.asDword(), 7u);
 }
 
+TEST_F(RegistryContractKeys, CreateTellsWhetherItMadeTheKey) {
+  KeyPtr key;
+  bool created = false;
+  ASSERT_EQ(reg_->create(Hive::CurrentUser, path(L"new\\leaf"), key, &created), regerr::Ok);
+  EXPECT_TRUE(created);
+  created = true;
+  ASSERT_EQ(reg_->create(Hive::CurrentUser, path(L"new\\leaf"), key, &created), regerr::Ok);
+  EXPECT_FALSE(created) << "the second create opens the key";
+  created = true;
+  ASSERT_EQ(base().createSubKey(L"NEW", key, &created), regerr::Ok);
+  EXPECT_FALSE(created) << "in any letter case";
+  ASSERT_EQ(base().createSubKey(L"new\\other", key, &created), regerr::Ok);
+  EXPECT_TRUE(created) << "a new key below one that was there";
+}
+
 TEST_F(RegistryContractKeys, AnOpenKeyOpensAndCreatesBelowItself) {
   KeyPtr a = create(L"a");
   KeyPtr b;
