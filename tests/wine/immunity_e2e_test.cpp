@@ -13,7 +13,6 @@
 #include <iterator>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 

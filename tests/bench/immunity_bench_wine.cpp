@@ -1,0 +1,298 @@
+// The immunity page under Wine, on the real window's list views and Wine's
+// registry: the start-up fill and one apply, each beside the bare registry
+// calls it cannot avoid (open and query every catalogue key; create and write
+// every key). Under Wine every registry call is a round trip to the wineserver,
+// so the ratio shows what the page adds on top of that.
+//
+// Run it in a prefix of its own (scripts/bench.sh does): it writes and then
+// deletes the catalogue's keys under ActiveX Compatibility.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "immunity/cisid.h"
+#include "immunity/kill_bit.h"
+#include "platform/memory_platform.h"
+#include "platform/win32_platform.h"
+#include "ui/memory_controls.h"
+#include "win32/controls.h"
+#include "win32/form1_window.h"
+
+using namespace trova;
+
+namespace {
+
+constexpr int kRounds = 15;
+
+using Step = std::function<void()>;
+
+double timeMs(const Step& run) {
+  const auto t0 = std::chrono::steady_clock::now();
+  run();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// The page and the bare calls take turns, round by round, so that both meet
+// the same load on a shared machine; `prepare` steps run untimed.
+struct Figures {
+  double page, bare, ratio;  // medians; the ratio is the median of the rounds' ratios
+};
+
+Figures compare(const Step& preparePage, const Step& page, const Step& prepareBare, const Step& bare) {
+  std::vector<double> pages, bares, ratios;
+  for (int i = 0; i < kRounds; ++i) {
+    preparePage();
+    pages.push_back(timeMs(page));
+    prepareBare();
+    bares.push_back(timeMs(bare));
+    ratios.push_back(pages.back() / bares.back());
+  }
+  return {median(pages), median(bares), median(ratios)};
+}
+
+double medianMs(const Step& prepare, const Step& run) {
+  std::vector<double> ms;
+  for (int i = 0; i < kRounds; ++i) {
+    prepare();
+    ms.push_back(timeMs(run));
+  }
+  return median(ms);
+}
+
+// The catalogue's keys, relative to HKEY_LOCAL_MACHINE, in catalogue order
+// (the eight shared CLSIDs twice, as the page meets them).
+std::vector<std::wstring> catalogueKeys() {
+  std::vector<std::wstring> keys;
+  for (int i = 0; i < kCatalogueRows; ++i) keys.push_back(killBitKeyPath(knownControls[static_cast<std::size_t>(i)].clsid));
+  return keys;
+}
+
+const DWORD kKillBitValue = kKillBit;
+
+void deleteKeys(const std::vector<std::wstring>& keys) {
+  for (const auto& k : keys) RegDeleteKeyW(HKEY_LOCAL_MACHINE, k.c_str());
+}
+
+// Every third control immune, as on a machine that has been immunised before.
+void seedEveryThird(const std::vector<std::wstring>& keys) {
+  deleteKeys(keys);
+  for (std::size_t i = 0; i < keys.size(); i += 3)
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, keys[i].c_str(), kCompatibilityFlags, REG_DWORD, &kKillBitValue,
+                    sizeof(kKillBitValue));
+}
+
+// Rows whose key is one of those seeded (rows that share a CLSID share the key).
+int immuneRows(const std::vector<std::wstring>& keys) {
+  std::set<std::wstring> seeded;
+  const auto folded = [](std::wstring k) {
+    CharUpperBuffW(k.data(), static_cast<DWORD>(k.size()));
+    return k;
+  };
+  for (std::size_t i = 0; i < keys.size(); i += 3) seeded.insert(folded(keys[i]));
+  return static_cast<int>(std::count_if(keys.begin(), keys.end(), [&](const auto& k) { return seeded.count(folded(k)) > 0; }));
+}
+
+// ---- The bare registry calls ----------------------------------------------------
+
+void bareOpenQuery(const std::vector<std::wstring>& keys) {
+  for (const auto& k : keys) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, k.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) continue;
+    DWORD value = 0, size = sizeof(value), type = 0;
+    RegQueryValueExW(key, kCompatibilityFlags, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+  }
+}
+
+void bareCreateWrite(const std::vector<std::wstring>& keys, bool query) {
+  for (const auto& k : keys) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, k.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+      continue;
+    if (query) {
+      DWORD value = 0, size = sizeof(value), type = 0;
+      RegQueryValueExW(key, kCompatibilityFlags, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    }
+    RegSetValueExW(key, kCompatibilityFlags, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kKillBitValue),
+                   sizeof(kKillBitValue));
+    RegCloseKey(key);
+  }
+}
+
+// ---- The window -------------------------------------------------------------------
+
+// The real platform with boxes that answer at once: apply ends with a message.
+struct BenchPlatform {
+  Win32Platform real;
+  ScriptedDialogs dialogs;
+  Platform platform{real.registry, real.files, real.shell, dialogs, real.folders};
+};
+
+void pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+// Paints what the user sees now, as the message loop would before the next input.
+void paint(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
+std::wstring listName(int c) { return L"ListView_cjmy(" + std::to_wstring(c) + L")"; }
+
+int rowsOf(win32::Form1Window& w) {
+  int n = 0;
+  for (int c = 0; c < 3; ++c) n += static_cast<int>(SendMessageW(w.control(listName(c)), LVM_GETITEMCOUNT, 0, 0));
+  return n;
+}
+
+void checkEveryRow(win32::Form1Window& w) {
+  for (int c = 0; c < 3; ++c) {
+    win32::Win32ListView list(w.control(listName(c)), 3);
+    for (int r = 0; r < list.rowCount(); ++r) list.setChecked(r, true);
+  }
+}
+
+void report(const char* what, const Figures& f, const char* bareWhat) {
+  std::printf("%-34s %7.1f ms   %-20s %7.1f ms   %5.2f\n", what, f.page, bareWhat, f.bare, f.ratio);
+}
+
+bool fail(const char* why) {
+  std::fprintf(stderr, "immunity_bench_wine: %s\n", why);
+  return false;
+}
+
+bool run() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  if (!win32::registerForm1Classes(GetModuleHandleW(nullptr))) return fail("cannot register the window classes");
+  InitKnownControls();
+  const auto keys = catalogueKeys();
+  std::vector<std::wstring> clsids;
+  for (int i = 0; i < kCatalogueRows; ++i) clsids.push_back(knownControls[static_cast<std::size_t>(i)].clsid);
+  BenchPlatform bp;
+
+  // What the user waits for at start: the window, its whole start-up and its first paint.
+  seedEveryThird(keys);
+  std::unique_ptr<win32::Form1Window> window;
+  const double startup = medianMs(
+      [&] {
+        window.reset();
+        pump();
+        window = std::make_unique<win32::Form1Window>(bp.platform);
+      },
+      [&] {
+        HWND h = window->create(GetModuleHandleW(nullptr));
+        ShowWindow(h, SW_SHOW);
+        paint(h);
+      });
+  if (!window->hwnd() || rowsOf(*window) != kCatalogueRows) return fail("the window did not fill its lists");
+  pump();
+  HWND main = window->hwnd();
+  ImmunityPage& page = window->form().immunity;
+  const auto emptyLists = [&] {
+    for (int c = 0; c < 3; ++c) SendMessageW(window->control(listName(c)), LVM_DELETEALLITEMS, 0, 0);
+    paint(main);
+  };
+
+  // The start-up fill on the shown window's lists, emptied before each round,
+  // until the list in view is painted.
+  const Figures fill = compare(emptyLists,
+                               [&] {
+                                 page.FillImmunityLists();
+                                 paint(main);
+                               },
+                               [] {}, [&] { bareOpenQuery(keys); });
+  if (page.notImmuneCount[0] + page.notImmuneCount[1] + page.notImmuneCount[2] != kCatalogueRows - immuneRows(keys))
+    return fail("the fill did not read the kill-bits seeded");
+  const Figures readCalls = compare([] {}, [&] { for (const auto& id : clsids) hasKillBit(bp.real.registry, id); },
+                                    [] {}, [&] { bareOpenQuery(keys); });
+
+  // One apply with every row checked, until painted: first on keys that do
+  // not exist yet, then again over the keys it wrote. Apply keeps a value's
+  // other bits, so on a key that exists it reads the value before writing.
+  bp.dialogs.messages.clear();
+  const auto applyOnce = [&] {
+    page.Command_cjmy_Click();
+    paint(main);
+  };
+  const auto newKeys = [&] {
+    deleteKeys(keys);
+    checkEveryRow(*window);
+    paint(main);
+  };
+  const auto removeKeys = [&] { deleteKeys(keys); };
+  const Figures applyNew = compare(newKeys, applyOnce, removeKeys, [&] { bareCreateWrite(keys, false); });
+  const Figures applyAgain = compare([] {}, applyOnce, [] {}, [&] { bareCreateWrite(keys, true); });
+  const Figures applyAgainBlind = compare([] {}, applyOnce, [] {}, [&] { bareCreateWrite(keys, false); });
+  for (const auto& m : bp.dialogs.messages)
+    if (m.text != L"应用更改成功!") return fail("an apply did not succeed");
+  DWORD value = 0, size = sizeof(value);
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, keys.back().c_str(), kCompatibilityFlags, RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS ||
+      value != kKillBit)
+    return fail("the apply wrote no kill-bit");
+  const auto writeAll = [&] {
+    for (const auto& id : clsids) writeKillBit(bp.real.registry, id, true);
+  };
+  const Figures writeNewCalls = compare(removeKeys, writeAll, removeKeys, [&] { bareCreateWrite(keys, false); });
+  const Figures writeAgainCalls = compare([] {}, writeAll, [] {}, [&] { bareCreateWrite(keys, true); });
+
+  // The rest is the list views and their painting: the same page on the same
+  // list views over an in-memory registry.
+  MemoryPlatform memory;
+  for (std::size_t i = 0; i < keys.size(); i += 3)
+    memory.registry.setDword(Hive::LocalMachine, keys[i], kCompatibilityFlags, kKillBit);
+  std::vector<std::unique_ptr<win32::Win32ListView>> views;
+  for (int c = 0; c < 4; ++c) views.push_back(std::make_unique<win32::Win32ListView>(window->control(listName(c)), 3));
+  MemoryTabs tabs;
+  ImmunityPage listsOnly(memory.platform, {views[0].get(), views[1].get(), views[2].get(), views[3].get()}, tabs);
+  const double fillLists = medianMs(emptyLists, [&] {
+    listsOnly.FillImmunityLists();
+    paint(main);
+  });
+  checkEveryRow(*window);
+  const double applyLists = medianMs([] {}, [&] {
+    listsOnly.Command_cjmy_Click();
+    paint(main);
+  });
+
+  deleteKeys(keys);
+  window.reset();
+  pump();
+
+  std::set<std::wstring> distinct(keys.begin(), keys.end());
+  std::printf("Immunity page under Wine: %d catalogue rows (%zu keys), medians of %d rounds; the page and\n"
+              "the bare registry calls take turns, the ratio is the median of the rounds' ratios.\n\n",
+              kCatalogueRows, distinct.size(), kRounds);
+  std::printf("%-34s %10s   %-20s %10s   %5s\n", "", "page", "bare registry calls", "", "ratio");
+  std::printf("%-34s %7.1f ms   (create, whole start-up, first paint)\n", "window start-up", startup);
+  report("start-up fill, every third immune", fill, "open+query");
+  report("apply all checked, new keys", applyNew, "create+write");
+  report("apply all checked, keys present", applyAgain, "create+query+write");
+  report("", applyAgainBlind, "create+write");
+  std::printf("\nThe page's registry calls alone, against the bare calls: reading %.2f, writing new keys %.2f,\n"
+              "writing present keys %.2f. The rest is the list views and their painting: the same page\n"
+              "on the same list views over an in-memory registry takes %.1f ms to fill, %.1f ms to apply.\n",
+              readCalls.ratio, writeNewCalls.ratio, writeAgainCalls.ratio, fillLists, applyLists);
+  return true;
+}
+
+}  // namespace
+
+int wmain() { return run() ? 0 : 1; }
