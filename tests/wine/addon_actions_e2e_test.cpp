@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/list_behaviour.h"
+#include "harness/reg_query.h"
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
 
@@ -108,85 +109,6 @@ std::string narrow(const std::wstring& s) {
   int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-// ---- reg.exe --------------------------------------------------------------------
-
-// reg.exe's exit code for a key or value that is not there; a reg.exe that
-// did not run at all leaves kRegDidNotRun, so "absent" cannot pass by accident.
-constexpr DWORD kRegNotFound = 1;
-constexpr DWORD kRegDidNotRun = 0xFFFFFFFF;
-
-struct RegOutput {
-  DWORD exitCode = kRegDidNotRun;
-  std::wstring text;  // its standard output, decoded
-};
-
-// Runs `reg.exe query <arguments>` as a user would from a console and reads what
-// it prints. Redirected, reg.exe writes in the OEM code page (GBK here).
-RegOutput regQuery(const std::wstring& arguments) {
-  RegOutput out;
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return out;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, 0, nullptr);
-
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(system) + L"\\reg.exe\" query " + arguments;
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = nul;
-  si.hStdOutput = writeEnd;
-  si.hStdError = nul;
-  PROCESS_INFORMATION pi{};
-  BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  CloseHandle(nul);
-  if (!started) {
-    CloseHandle(readEnd);
-    return out;
-  }
-
-  // Read while it runs, so a full pipe cannot stall it; give up after a while.
-  std::string bytes;
-  const DWORD begin = GetTickCount();
-  for (;;) {
-    DWORD available = 0;
-    if (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-      std::string chunk(available, '\0');
-      DWORD got = 0;
-      if (ReadFile(readEnd, chunk.data(), available, &got, nullptr)) bytes.append(chunk.data(), got);
-      continue;
-    }
-    if (WaitForSingleObject(pi.hProcess, 10) == WAIT_OBJECT_0) {
-      // Whatever it wrote last is in the pipe now.
-      char chunk[4096];
-      DWORD got = 0;
-      while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
-             ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0)
-        bytes.append(chunk, got);
-      break;
-    }
-    if (GetTickCount() - begin > 30000) {
-      TerminateProcess(pi.hProcess, kRegDidNotRun);
-      WaitForSingleObject(pi.hProcess, 5000);
-      break;
-    }
-  }
-  GetExitCodeProcess(pi.hProcess, &out.exitCode);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  CloseHandle(readEnd);
-
-  int n = MultiByteToWideChar(GetOEMCP(), 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  out.text.resize(static_cast<std::size_t>(n));
-  MultiByteToWideChar(GetOEMCP(), 0, bytes.data(), static_cast<int>(bytes.size()), out.text.data(), n);
   return out;
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "harness/reg_query.h"
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
 #include "platform/win32_platform.h"
@@ -76,44 +77,6 @@ struct UserFile {
   ~UserFile() { DeleteFileW(path.c_str()); }
 };
 
-// Runs reg.exe inside Wine, as a user at the command line would, and gives
-// back what it printed, decoded from the console code page (GBK here).
-struct RegOutput {
-  DWORD exitCode = 0xFFFFFFFF;
-  std::wstring text;
-};
-
-RegOutput runReg(const std::wstring& arguments) {
-  RegOutput out;
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return out;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = writeEnd;
-  wchar_t system[MAX_PATH] = {};
-  GetSystemDirectoryW(system, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(system) + L"\\reg.exe\" " + arguments;
-  PROCESS_INFORMATION pi{};
-  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                      nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  std::string bytes;
-  if (started) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-    WaitForSingleObject(pi.hProcess, 30000);
-    GetExitCodeProcess(pi.hProcess, &out.exitCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  CloseHandle(readEnd);
-  out.text = fromCodePage(bytes, 936);
-  return out;
-}
 
 // A click on a row's check box. The point is found the way the list itself
 // decides what a click hits, so the click toggles the mark as the mouse does.
@@ -251,10 +214,10 @@ TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
   EXPECT_EQ(ui.header(listName(0), 0), headerBefore) << "apply leaves the header as it was";
 
   // What a user at the command line sees.
-  const RegOutput set = runReg(L"query \"HKLM\\" + keyOf(picked[2]) + L"\" /v \"Compatibility Flags\"");
+  const RegOutput set = regQuery(L"\"HKLM\\" + keyOf(picked[2]) + L"\" /v \"Compatibility Flags\"");
   EXPECT_EQ(set.exitCode, 0u) << std::string(set.text.begin(), set.text.end());
   EXPECT_NE(set.text.find(L"Compatibility Flags    REG_DWORD    0x400"), std::wstring::npos);
-  const RegOutput kept = runReg(L"query \"HKLM\\" + keyOf(unblocked) + L"\" /v \"Compatibility Flags\"");
+  const RegOutput kept = regQuery(L"\"HKLM\\" + keyOf(unblocked) + L"\" /v \"Compatibility Flags\"");
   EXPECT_NE(kept.text.find(L"REG_DWORD    0x1"), std::wstring::npos);
 
   // Unchecked again and applied: the kill-bit goes, the value with it, the key stays.
@@ -264,7 +227,7 @@ TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
   expectBox(ui, L"成功", L"应用更改成功!");
   EXPECT_FALSE(RegistrySeed::hasValue(HKEY_LOCAL_MACHINE, keyOf(picked[1]), kFlags));
   EXPECT_TRUE(RegistrySeed::exists(HKEY_LOCAL_MACHINE, keyOf(picked[1])));
-  const RegOutput gone = runReg(L"query \"HKLM\\" + keyOf(picked[1]) + L"\" /v \"Compatibility Flags\"");
+  const RegOutput gone = regQuery(L"\"HKLM\\" + keyOf(picked[1]) + L"\" /v \"Compatibility Flags\"");
   EXPECT_NE(gone.exitCode, 0u) << "reg.exe finds no such value";
   EXPECT_EQ(ui.rows(listName(1))[static_cast<std::size_t>(pickedRows[1])][2], L"未免疫");
 }

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "harness/reg_query.h"
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
 #include "platform/win32_platform.h"
@@ -117,64 +118,6 @@ std::optional<Stored> stored(HKEY root, const std::wstring& path, const std::wst
 
 // ---- Wine's reg.exe ---------------------------------------------------------------
 
-struct RegQuery {
-  DWORD exitCode = ~0u;
-  std::wstring output;
-  // True when one line of the output lists the value with this type and data.
-  bool lists(const std::wstring& name, const std::wstring& type, const std::wstring& data) const {
-    const std::wstring wanted = name + L"    " + type + L"    " + data;
-    std::size_t start = 0;
-    while (start < output.size()) {
-      std::size_t end = output.find_first_of(L"\r\n", start);
-      if (end == std::wstring::npos) end = output.size();
-      std::wstring line = output.substr(start, end - start);
-      line.erase(0, line.find_first_not_of(L" \t"));
-      if (line == wanted) return true;
-      start = end + 1;
-    }
-    return false;
-  }
-};
-
-// Runs `reg.exe query <arguments>` and returns what it printed, decoded from the
-// console code page it prints in (GBK, as on a Chinese Windows).
-RegQuery regQuery(const std::wstring& arguments) {
-  RegQuery result;
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = nul;
-  si.hStdOutput = writeEnd;
-  si.hStdError = writeEnd;
-  wchar_t system[MAX_PATH + 1] = {};
-  GetSystemDirectoryW(system, MAX_PATH + 1);
-  std::wstring line = L"\"" + std::wstring(system) + L"\\reg.exe\" query " + arguments;
-  PROCESS_INFORMATION pi{};
-  BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-  CloseHandle(writeEnd);  // so the read ends when reg.exe does
-  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
-  std::string bytes;
-  if (started) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
-    WaitForSingleObject(pi.hProcess, 30000);
-    GetExitCodeProcess(pi.hProcess, &result.exitCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  CloseHandle(readEnd);
-  int n = MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  result.output.assign(static_cast<std::size_t>(n), L'\0');
-  if (n > 0) MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), result.output.data(), n);
-  return result;
-}
 
 // ---- Files ------------------------------------------------------------------------
 
@@ -400,8 +343,8 @@ TEST(StartupWindow, DisableAndEnableAddAndTakeOffOneMarkKeepingTheValueType) {
   EXPECT_EQ(ui.rows(L"ListView_qdxm")[static_cast<std::size_t>(row)],
             (std::vector<std::wstring>{kUserFirst, L"HCUR", L"已禁用", twice}));
   // What Wine's own tool reads back: the same type and text.
-  RegQuery query = regQuery(L"\"HKCU\\" + kRun + L"\" /v \"" + kUserFirst + L"\"");
-  EXPECT_EQ(query.exitCode, 0u) << utf8(query.output);
+  RegOutput query = regQuery(L"\"HKCU\\" + kRun + L"\" /v \"" + kUserFirst + L"\"");
+  EXPECT_EQ(query.exitCode, 0u) << utf8(query.text);
   EXPECT_TRUE(query.lists(kUserFirst, L"REG_EXPAND_SZ", twice)) << "reg.exe printed a different value";
 
   // Each "启用" takes back one mark; the second leaves the original command line.
@@ -441,7 +384,7 @@ TEST(StartupWindow, DeleteRemovesOnlyThatValue) {
   EXPECT_EQ(rowWith(ui, L"ListView_qdxm", 0, kAlpha), -1);
   EXPECT_EQ(ui.rows(L"ListView_qdxm").size(), 3u);
   EXPECT_FALSE(RegistrySeed::hasValue(HKEY_LOCAL_MACHINE, kRun, kAlpha));
-  RegQuery gone = regQuery(L"\"HKLM\\" + kRun + L"\" /v \"" + kAlpha + L"\"");
+  RegOutput gone = regQuery(L"\"HKLM\\" + kRun + L"\" /v \"" + kAlpha + L"\"");
   EXPECT_NE(gone.exitCode, 0u) << "reg.exe still finds the deleted value";
   EXPECT_EQ(stored(HKEY_LOCAL_MACHINE, kRun, kBeta), (Stored{REG_SZ, kBetaCommand}));
   EXPECT_EQ(stored(HKEY_CURRENT_USER, kRun, kUserFirst), (Stored{REG_EXPAND_SZ, kUserFirstCommand}));
@@ -528,7 +471,7 @@ TEST(StartupWindow, AddPutsTheChosenFileIntoTheUsersRunKey) {
   Rows rows = ui.rows(L"ListView_qdxm");
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[2], (std::vector<std::wstring>{L"我的 启动项", L"HCUR", L"已启用", value->text}));
-  RegQuery query = regQuery(L"\"HKCU\\" + kRun + L"\" /v \"我的 启动项\"");
+  RegOutput query = regQuery(L"\"HKCU\\" + kRun + L"\" /v \"我的 启动项\"");
   EXPECT_TRUE(query.lists(L"我的 启动项", L"REG_SZ", value->text));
 
   // No name (the prompt cancelled) gives "未命名"; the same name again overwrites
@@ -611,7 +554,7 @@ TEST(SoftwareWindow, RemoveEntryDeletesExactlyThatRegistration) {
   ui.press(L"Command_rjxzsc");
   EXPECT_FALSE(ui.waitForDialog(L"提示", 0));
   EXPECT_FALSE(RegistrySeed::exists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + kPrefix + L"1-Stale"));
-  RegQuery gone = regQuery(L"\"HKLM\\" + kUninstall + L"\\" + kPrefix + L"1-Stale\"");
+  RegOutput gone = regQuery(L"\"HKLM\\" + kUninstall + L"\\" + kPrefix + L"1-Stale\"");
   EXPECT_NE(gone.exitCode, 0u) << "reg.exe still finds the removed registration";
   EXPECT_TRUE(RegistrySeed::exists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + kPrefix + L"2-Kept"));
   EXPECT_EQ(ownRows(ui), (Rows{
