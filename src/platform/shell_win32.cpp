@@ -8,7 +8,7 @@ namespace trova {
 
 namespace {
 
-ShellResult execute(const std::wstring& file, const std::wstring& parameters) {
+ShellResult execute(const std::wstring& file, const std::wstring& parameters, bool expandVariables) {
   if (file.empty()) return {false, describeSystemError(ERROR_FILE_NOT_FOUND)};
   // Some handlers the shell picks are COM objects; they need COM on this thread.
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -16,7 +16,7 @@ ShellResult execute(const std::wstring& file, const std::wstring& parameters) {
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   // No "open with" box from the shell: a failure is reported by the program itself.
-  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | (expandVariables ? SEE_MASK_DOENVSUBST : 0);
   info.hwnd = nullptr;
   info.lpVerb = L"open";
   info.lpFile = file.c_str();
@@ -33,10 +33,12 @@ ShellResult execute(const std::wstring& file, const std::wstring& parameters) {
 
 }  // namespace
 
-ShellResult Win32Shell::open(const std::wstring& target) { return execute(target, L""); }
+// A web address is never expanded: its percent escapes could read as variables.
+ShellResult Win32Shell::open(const std::wstring& target) { return execute(target, L"", false); }
 
 ShellResult Win32Shell::start(const std::wstring& program, const std::wstring& arguments) {
-  return execute(program, arguments);
+  // Stored commands often name their program as "%SystemRoot%\\...".
+  return execute(program, arguments, true);
 }
 
 }  // namespace trova

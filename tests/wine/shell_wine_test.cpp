@@ -40,6 +40,18 @@ TEST(Win32Shell, StartsAProgramWithItsArguments) {
   DeleteFileW(out.c_str());
 }
 
+TEST(Win32Shell, AProgramNamedThroughAVariableStarts) {
+  Win32Shell shell;
+  const std::wstring out = tempFile(L"trova-shell-variable-");
+  auto [program, arguments] =
+      splitCommandLine(L"%SystemRoot%\\system32\\cmd.exe /c echo started> \"" + out + L"\"");
+  ASSERT_EQ(program, L"%SystemRoot%\\system32\\cmd.exe");
+  ShellResult r = shell.start(program, arguments);
+  ASSERT_TRUE(r.ok) << "reason given: " << r.reason.size() << " characters";
+  EXPECT_TRUE(waitForFile(out)) << "the program named through %SystemRoot% did not run";
+  DeleteFileW(out.c_str());
+}
+
 TEST(Win32Shell, OpeningADocumentStartsItsProgram) {
   // A .bat file is opened by running it: the shell found its program.
   Win32Shell shell;
