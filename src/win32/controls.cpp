@@ -13,90 +13,201 @@ std::wstring windowText(HWND hwnd) {
 }
 
 namespace {
-std::wstring itemText(HWND lv, int row, int column) {
-  // The control cuts at the buffer size; grow until the text fits.
-  for (int size = 256;; size *= 2) {
-    std::wstring buf(static_cast<std::size_t>(size), L'\0');
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buf.data();
-    item.cchTextMax = size;
-    int n = static_cast<int>(SendMessageW(lv, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                                          reinterpret_cast<LPARAM>(&item)));
-    if (n < size - 1 || size >= (1 << 20)) {
-      buf.resize(static_cast<std::size_t>(n));
-      return buf;
+constexpr UINT_PTR kListSubclassId = 0x7472;  // "tr"
+}  // namespace
+
+Win32ListView::Win32ListView(HWND hwnd, int columns)
+    : hwnd_(hwnd),
+      columns_(columns),
+      checkBoxes_((SendMessageW(hwnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES) != 0) {
+  // The control keeps no state image for a virtual list: it must ask for it.
+  SendMessageW(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+  SetWindowSubclass(hwnd_, &Win32ListView::subclassProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+Win32ListView::~Win32ListView() {
+  if (IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, &Win32ListView::subclassProc, kListSubclassId);
+}
+
+// The control does not toggle a virtual list's check boxes, so the wrapper
+// takes the click on a check box and the space key before the control does.
+LRESULT CALLBACK Win32ListView::subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+  auto* self = reinterpret_cast<Win32ListView*>(ref);
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      if (!self->checkBoxes_) break;
+      LVHITTESTINFO hit{};
+      hit.pt = POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      int row = static_cast<int>(SendMessageW(hwnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      if (row < 0 || !(hit.flags & LVHT_ONITEMSTATEICON)) break;
+      SetFocus(hwnd);
+      self->toggle(row);
+      return 0;
     }
+    case WM_KEYDOWN: {
+      if (wp != VK_SPACE || !self->checkBoxes_) break;
+      int row = static_cast<int>(SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+      if (row < 0) row = self->selectedRow();
+      if (row >= 0) self->toggle(row);
+      return 0;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &Win32ListView::subclassProc, id);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void Win32ListView::toggle(int row) {
+  if (valid(row)) setChecked(row, !rows_[static_cast<std::size_t>(row)].checked);
+}
+
+void Win32ListView::answer(NMLVDISPINFOW& info) const {
+  LVITEMW& item = info.item;
+  if (!valid(item.iItem)) return;
+  const Row& row = rows_[static_cast<std::size_t>(item.iItem)];
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+    const auto c = static_cast<std::size_t>(item.iSubItem);
+    const wchar_t* text = item.iSubItem >= 0 && c < row.cells.size() ? row.cells[c].c_str() : L"";
+    lstrcpynW(item.pszText, text, item.cchTextMax);
+  }
+  if ((item.mask & LVIF_STATE) && item.iSubItem == 0 && checkBoxes_) {
+    item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(row.checked ? 2 : 1);
+    item.stateMask |= LVIS_STATEIMAGEMASK;
   }
 }
 
-void setItemText(HWND lv, int row, int column, const std::wstring& text) {
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  SendMessageW(lv, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+int Win32ListView::find(const NMLVFINDITEMW& request) const {
+  const LVFINDINFOW& what = request.lvfi;
+  if (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz || rows_.empty()) return -1;
+  const std::wstring wanted = what.psz;
+  const int n = rowCount();
+  const int start = request.iStart >= 0 && request.iStart < n ? request.iStart : 0;
+  for (int i = 0; i < n; ++i) {
+    // From the start row on, and round to the top when the search may wrap.
+    int r = start + i;
+    if (r >= n) {
+      if (!(what.flags & LVFI_WRAP)) return -1;
+      r -= n;
+    }
+    const std::wstring& text = rows_[static_cast<std::size_t>(r)].cells[0];
+    const bool partial = (what.flags & LVFI_PARTIAL) != 0;
+    if (partial ? text.size() < wanted.size() : text.size() != wanted.size()) continue;
+    if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.c_str(), static_cast<int>(wanted.size()),
+                       wanted.c_str(), static_cast<int>(wanted.size())) == CSTR_EQUAL)
+      return r;
+  }
+  return -1;
 }
 
-void setCheck(HWND lv, int row, bool on) {
-  LVITEMW item{};
-  item.stateMask = LVIS_STATEIMAGEMASK;
-  item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
-  SendMessageW(lv, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+void Win32ListView::redraw(int first, int last) const {
+  if (filling_ > 0 || first > last) return;
+  SendMessageW(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
 }
 
-LPARAM itemParam(HWND lv, int row) {
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  SendMessageW(lv, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  return item.lParam;
-}
-}  // namespace
-
-int Win32ListView::rowCount() const { return static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
-
-int Win32ListView::addRow(const std::vector<std::wstring>& cells, bool checked) {
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = rowCount();
-  std::wstring text = cells.empty() ? std::wstring() : cells[0];
-  item.pszText = text.data();
-  item.lParam = nextId_++;
-  int row = static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row < 0) return row;
-  for (std::size_t c = 1; c < cells.size() && static_cast<int>(c) < columns_; ++c)
-    setItemText(hwnd_, row, static_cast<int>(c), cells[c]);
-  if (checked) setCheck(hwnd_, row, true);
-  if (sort_.enabled && filling_ == 0) row = sortRows(item.lParam);
-  return row;
+void Win32ListView::syncCount(bool everything) const {
+  // A new count costs the control its scroll bars' update and redraw, so an
+  // unchanged one is not sent again.
+  if (static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0)) != rowCount())
+    SendMessageW(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  if (everything) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void Win32ListView::removeRow(int row) { SendMessageW(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0); }
-
-void Win32ListView::clear() { SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
-
-std::wstring Win32ListView::cell(int row, int column) const { return itemText(hwnd_, row, column); }
-
-void Win32ListView::setCell(int row, int column, const std::wstring& text) {
-  setItemText(hwnd_, row, column, text);
+void Win32ListView::settle() {
+  if (!stale_) return;
+  // The list was emptied in a fill: what was selected there is gone, and
+  // the list starts again at its top as a refilled list control does.
+  stale_ = false;
+  moveSelection(-1);
+  syncCount(true);
+  if (SendMessageW(hwnd_, LVM_GETTOPINDEX, 0, 0) > 0) SendMessageW(hwnd_, LVM_ENSUREVISIBLE, 0, FALSE);
 }
 
-bool Win32ListView::checked(int row) const {
-  auto state = SendMessageW(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
-  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
-
-void Win32ListView::setChecked(int row, bool on) { setCheck(hwnd_, row, on); }
-
-int Win32ListView::selectedRow() const {
-  return static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
-
-void Win32ListView::selectRow(int row) {
+void Win32ListView::moveSelection(int row) const {
+  LVITEMW none{};
+  none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+  if (row < 0) return;
   LVITEMW item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+int Win32ListView::addRow(const std::vector<std::wstring>& cells, bool checked) {
+  Row r{cells, checked, nextId_++};
+  r.cells.resize(static_cast<std::size_t>(columns_ > 0 ? columns_ : 1));
+  rows_.push_back(std::move(r));
+  int row = rowCount() - 1;
+  if (filling_ > 0) return row;
+  if (sort_.enabled) {
+    syncCount(false);
+    return sortRows(rows_.back().id);
+  }
+  syncCount(false);
+  redraw(row, row);
+  return row;
+}
+
+void Win32ListView::removeRow(int row) {
+  if (!valid(row)) return;
+  settle();
+  // A list control forgets a removed selected row, and the rows after it move up with their selection.
+  const int selected = selectedRow();
+  rows_.erase(rows_.begin() + row);
+  if (selected >= row) moveSelection(-1);
+  syncCount(true);
+  if (selected > row) moveSelection(selected - 1);
+}
+
+void Win32ListView::clear() {
+  rows_.clear();
+  // In a fill the control hears of it once, when the fill ends.
+  if (filling_ > 0) {
+    stale_ = true;
+    return;
+  }
+  stale_ = false;
+  SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+std::wstring Win32ListView::cell(int row, int column) const {
+  if (!valid(row) || column < 0) return {};
+  const auto& cells = rows_[static_cast<std::size_t>(row)].cells;
+  return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)] : std::wstring();
+}
+
+void Win32ListView::setCell(int row, int column, const std::wstring& text) {
+  if (!valid(row) || column < 0 || column >= columns_) return;
+  auto& cells = rows_[static_cast<std::size_t>(row)].cells;
+  if (static_cast<std::size_t>(column) >= cells.size()) cells.resize(static_cast<std::size_t>(column) + 1);
+  cells[static_cast<std::size_t>(column)] = text;
+  redraw(row, row);
+}
+
+bool Win32ListView::checked(int row) const { return valid(row) && rows_[static_cast<std::size_t>(row)].checked; }
+
+void Win32ListView::setChecked(int row, bool on) {
+  if (!valid(row)) return;
+  rows_[static_cast<std::size_t>(row)].checked = on;
+  redraw(row, row);
+}
+
+int Win32ListView::selectedRow() const {
+  if (stale_) return -1;
+  int row = static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return valid(row) ? row : -1;
+}
+
+void Win32ListView::selectRow(int row) {
+  if (!valid(row)) return;
+  // In a fill the control may not know the row yet.
+  settle();
+  syncCount(filling_ == 0);
+  moveSelection(row);
   SendMessageW(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
@@ -123,63 +234,37 @@ void Win32ListView::setSort(const SortSettings& settings) {
   showSortArrow();
 }
 
-void Win32ListView::beginFill() {
-  if (filling_++ == 0) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-}
+void Win32ListView::beginFill() { ++filling_; }
 
 void Win32ListView::endFill() {
   if (--filling_ > 0) return;
   filling_ = 0;
+  // The rows changed only here; the control learns their number once.
+  settle();
+  syncCount(true);
   if (sort_.enabled) sortRows();
-  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-int Win32ListView::sortRows(LPARAM track) {
-  struct Row {
-    std::vector<std::wstring> cells;
-    bool checked;
-    bool selected;
-    LPARAM id;
-  };
-  const int n = rowCount();
-  std::vector<Row> rows;
-  rows.reserve(static_cast<std::size_t>(n));
-  for (int r = 0; r < n; ++r) {
-    Row row{{}, checked(r), false, itemParam(hwnd_, r)};
-    for (int c = 0; c < columns_; ++c) row.cells.push_back(itemText(hwnd_, r, c));
-    row.selected = (SendMessageW(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(r), LVIS_SELECTED) &
-                    LVIS_SELECTED) != 0;
-    rows.push_back(std::move(row));
+int Win32ListView::sortRows(long long track) {
+  const int selected = selectedRow();
+  const long long selectedId = selected >= 0 ? rows_[static_cast<std::size_t>(selected)].id : -1;
+  if (columns_ > 0) {
+    const auto c = static_cast<std::size_t>(std::clamp(sort_.column, 0, columns_ - 1));
+    const bool desc = sort_.descending;
+    std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) {
+      int r = compareListText(a.cells[c], b.cells[c]);
+      return desc ? r > 0 : r < 0;
+    });
   }
-  const auto c = static_cast<std::size_t>(std::clamp(sort_.column, 0, columns_ - 1));
-  const bool desc = sort_.descending;
-  std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
-    int r = compareListText(a.cells[c], b.cells[c]);
-    return desc ? r > 0 : r < 0;
-  });
-
-  const bool quiet = filling_ == 0;
-  if (quiet) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
   int trackedAt = -1;
-  for (int r = 0; r < n; ++r) {
-    const Row& row = rows[static_cast<std::size_t>(r)];
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
-    item.iItem = r;
-    item.pszText = const_cast<wchar_t*>(row.cells[0].c_str());
-    item.lParam = row.id;
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(row.checked ? 2 : 1) |
-                 (row.selected ? (LVIS_SELECTED | LVIS_FOCUSED) : 0);
-    SendMessageW(hwnd_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    for (int col = 1; col < columns_; ++col) setItemText(hwnd_, r, col, row.cells[static_cast<std::size_t>(col)]);
-    if (row.id == track) trackedAt = r;
+  int selectedAt = -1;
+  for (int r = 0; r < rowCount(); ++r) {
+    const long long id = rows_[static_cast<std::size_t>(r)].id;
+    if (id == track) trackedAt = r;
+    if (id == selectedId) selectedAt = r;
   }
-  if (quiet) {
-    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(hwnd_, nullptr, TRUE);
-  }
+  if (selectedAt != selected) moveSelection(selectedAt);
+  if (filling_ == 0) InvalidateRect(hwnd_, nullptr, TRUE);
   return trackedAt;
 }
 

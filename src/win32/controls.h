@@ -14,12 +14,21 @@ namespace trova::win32 {
 
 std::wstring windowText(HWND hwnd);
 
+// A virtual (owner-data) list view: the rows live here and the control only
+// knows how many there are; it asks for texts and check marks when it paints
+// (LVN_GETDISPINFOW, which the parent window passes to answer()). Filling a
+// few hundred rows then costs one message instead of several per row. The
+// control keeps selection and focus itself. Check marks are the wrapper's too,
+// so it toggles them on a click on the check box and on the space key.
 class Win32ListView final : public ListView {
  public:
-  Win32ListView(HWND hwnd, int columns) : hwnd_(hwnd), columns_(columns) {}
+  Win32ListView(HWND hwnd, int columns);
+  ~Win32ListView() override;
+  Win32ListView(const Win32ListView&) = delete;
+  Win32ListView& operator=(const Win32ListView&) = delete;
   HWND hwnd() const { return hwnd_; }
 
-  int rowCount() const override;
+  int rowCount() const override { return static_cast<int>(rows_.size()); }
   int columnCount() const override { return columns_; }
   int addRow(const std::vector<std::wstring>& cells, bool checked) override;
   void removeRow(int row) override;
@@ -37,18 +46,40 @@ class Win32ListView final : public ListView {
   void beginFill() override;
   void endFill() override;
 
+  // Fills in what the control asks about a row (LVN_GETDISPINFOW).
+  void answer(NMLVDISPINFOW& info) const;
+  // The row whose text starts with what the user typed (LVN_ODFINDITEMW), or -1.
+  int find(const NMLVFINDITEMW& request) const;
+
  private:
+  struct Row {
+    std::vector<std::wstring> cells;
+    bool checked = false;
+    long long id = 0;
+  };
+  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+  bool valid(int row) const { return row >= 0 && row < rowCount(); }
+  void toggle(int row);
+  void redraw(int first, int last) const;
+  // Tells the control the number of rows; `everything` repaints the whole list.
+  void syncCount(bool everything) const;
+  // Brings the control up to date after an emptying in a fill.
+  void settle();
+  // Selects `row` (or nothing for -1) without scrolling to it.
+  void moveSelection(int row) const;
   // Re-orders the rows by the sort settings; returns where the row with
-  // identity `track` went. Done here rather than by the control so that the
-  // order is stable and the same as the in-memory list's.
-  int sortRows(LPARAM track = -1);
+  // identity `track` went. Stable, and the same order as the in-memory list's.
+  int sortRows(long long track = -1);
   void showSortArrow();
 
   HWND hwnd_;
   int columns_;
+  bool checkBoxes_;
+  std::vector<Row> rows_;
   SortSettings sort_;
   int filling_ = 0;
-  LPARAM nextId_ = 1;
+  bool stale_ = false;  // emptied in a fill the control has not yet heard of
+  long long nextId_ = 1;
 };
 
 class Win32ListBox final : public ListBox {

@@ -91,6 +91,11 @@ HWND Form1Window::control(const std::wstring& name) const {
   return it == controls_.end() ? nullptr : it->second;
 }
 
+Win32ListView* Form1Window::list(const std::wstring& name) const {
+  auto it = lists_.find(control(name));
+  return it == lists_.end() ? nullptr : it->second;
+}
+
 HWND Form1Window::create(HINSTANCE instance) {
   instance_ = instance;
   UINT dpi = systemDpi();
@@ -198,7 +203,7 @@ void Form1Window::createControls() {
       case Kind::List:
       case Kind::CheckList:
         cls = WC_LISTVIEWW;
-        style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
+        style |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_OWNERDATA;
         exStyle = WS_EX_CLIENTEDGE;
         break;
       case Kind::ListBox:
@@ -265,7 +270,9 @@ void Form1Window::buildLogic() {
   auto list = [&](const wchar_t* name) {
     HWND h = control(name);
     int columns = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
-    return keep<Win32ListView>(wrappers_, h, columns);
+    auto* view = keep<Win32ListView>(wrappers_, h, columns);
+    lists_[h] = view;
+    return view;
   };
   auto tabs = [&](const wchar_t* name) {
     std::wstring n = name;
@@ -352,6 +359,15 @@ void Form1Window::onCommand(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT Form1Window::onNotify(NMHDR* hdr) {
+  if (hdr->code == LVN_GETDISPINFOW) {
+    auto list = lists_.find(hdr->hwndFrom);
+    if (list != lists_.end()) list->second->answer(*reinterpret_cast<NMLVDISPINFOW*>(hdr));
+    return 0;
+  }
+  if (hdr->code == LVN_ODFINDITEMW) {
+    auto list = lists_.find(hdr->hwndFrom);
+    return list == lists_.end() ? -1 : list->second->find(*reinterpret_cast<NMLVFINDITEMW*>(hdr));
+  }
   auto it = namesByHwnd_.find(hdr->hwndFrom);
   if (it == namesByHwnd_.end() || !form_) return 0;
   const std::wstring& name = it->second;

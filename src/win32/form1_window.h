@@ -14,6 +14,8 @@
 
 namespace trova::win32 {
 
+class Win32ListView;
+
 class Form1Window {
  public:
   // `ownerChanged` is told the window handle once it exists, so that dialogs
@@ -29,6 +31,8 @@ class Form1Window {
   // A control by its design name ("ListView_cjgl", "SSTab_cjmy.3", ...), or null.
   HWND control(const std::wstring& name) const;
   Form1& form() { return *form_; }
+  // The wrapper that holds a list's rows, by design name, or null.
+  Win32ListView* list(const std::wstring& name) const;
 
   static constexpr const wchar_t* kClassName = L"TrovaForm1";
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -56,6 +60,7 @@ class Form1Window {
   std::map<std::wstring, HWND> controls_;
   std::map<int, std::wstring> namesById_;
   std::map<HWND, std::wstring> namesByHwnd_;
+  std::map<HWND, Win32ListView*> lists_;  // virtual lists ask their wrapper for their rows
   std::map<std::wstring, HMENU> popups_;
   std::vector<std::shared_ptr<void>> wrappers_;
   std::unique_ptr<Form1> form_;

@@ -176,26 +176,55 @@ void UiSession::clickColumn(const std::wstring& list, int column) const {
   sync();
 }
 
+namespace {
+// Reads a cell the way any other program would: for the virtual lists the
+// control asks the window, so this checks what the user sees.
+std::wstring itemText(HWND lv, int row, int column) {
+  // The control cuts at the buffer size; grow until the text fits.
+  for (int size = 256;; size *= 2) {
+    std::wstring buf(static_cast<std::size_t>(size), L'\0');
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buf.data();
+    item.cchTextMax = size;
+    int n = static_cast<int>(SendMessageW(lv, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                          reinterpret_cast<LPARAM>(&item)));
+    if (n < size - 1 || size >= (1 << 20)) {
+      buf.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+      return buf;
+    }
+  }
+}
+}  // namespace
+
 std::vector<std::vector<std::wstring>> UiSession::rows(const std::wstring& list) const {
   HWND lv = control(list);
   HWND header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
   int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-  win32::Win32ListView view(lv, columns);
+  int count = static_cast<int>(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0));
   std::vector<std::vector<std::wstring>> out;
-  for (int r = 0; r < view.rowCount(); ++r) {
+  for (int r = 0; r < count; ++r) {
     std::vector<std::wstring> cells;
-    for (int c = 0; c < columns; ++c) cells.push_back(view.cell(r, c));
+    for (int c = 0; c < columns; ++c) cells.push_back(itemText(lv, r, c));
     out.push_back(std::move(cells));
   }
   return out;
 }
 
 std::wstring UiSession::header(const std::wstring& list, int column) const {
-  return win32::Win32ListView(control(list), column + 1).header(column);
+  wchar_t buf[512] = {};
+  LVCOLUMNW col{};
+  col.mask = LVCF_TEXT;
+  col.pszText = buf;
+  col.cchTextMax = 512;
+  SendMessageW(control(list), LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&col));
+  return buf;
 }
 
 bool UiSession::checked(const std::wstring& list, int row) const {
-  return win32::Win32ListView(control(list), 1).checked(row);
+  // The state image the control would draw: for a virtual list it asks the window.
+  auto state = SendMessageW(control(list), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+  return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
 bool UiSession::visible(const std::wstring& name) const { return IsWindowVisible(control(name)) != FALSE; }
