@@ -375,6 +375,7 @@ LRESULT Form1Window::onNotify(NMHDR* hdr) {
     case TCN_SELCHANGE: {
       int current = static_cast<int>(SendMessageW(hdr->hwndFrom, TCM_GETCURSEL, 0, 0));
       if (name != L"TabStrip_cjmy") showInnerPage(name, current);
+      if (name == L"TabStrip_cjmy") mainTabChangedByClick_ = true;
       form_->Click(name);
       return 0;
     }
@@ -382,6 +383,14 @@ LRESULT Form1Window::onNotify(NMHDR* hdr) {
       form_->ColumnClick(name, reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem);
       return 0;
     case NM_CLICK: {
+      if (name == L"TabStrip_cjmy") {
+        // A click on the tab already shown is a pick too: it reloads that page.
+        // A click that changed the tab was handled by TCN_SELCHANGE just before.
+        if (!mainTabChangedByClick_) form_->Click(name);
+        mainTabChangedByClick_ = false;
+        return 0;
+      }
+      if (lists_.count(hdr->hwndFrom) == 0) return 0;  // only list views carry a row
       int row = reinterpret_cast<NMITEMACTIVATE*>(hdr)->iItem;
       if (row >= 0) form_->RowClick(name, row);
       return 0;

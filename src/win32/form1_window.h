@@ -61,6 +61,7 @@ class Form1Window {
   std::map<int, std::wstring> namesById_;
   std::map<HWND, std::wstring> namesByHwnd_;
   std::map<HWND, Win32ListView*> lists_;  // virtual lists ask their wrapper for their rows
+  bool mainTabChangedByClick_ = false;   // between a tab change and the click's NM_CLICK
   std::map<std::wstring, HMENU> popups_;
   std::vector<std::shared_ptr<void>> wrappers_;
   std::unique_ptr<Form1> form_;

@@ -60,6 +60,17 @@ TEST(Form1Window, ListsTheSeededAddonsWithStatesAndCount) {
   EXPECT_EQ(ui.rows(L"ListView_cjgl").size(), 4u);
 }
 
+TEST(Form1Window, PickingTheShownTabAgainReloadsIt) {
+  AddonSeed seed;
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 1);
+  ASSERT_EQ(ui.rows(L"ListView_cjgl").size(), 4u);
+  seed.text(HKEY_LOCAL_MACHINE, kBar, L"{11111111-AAAA-4BBB-8CCC-000000000005}", L"新工具栏");
+  ui.pickTab(L"TabStrip_cjmy", 1);  // the same tab, clicked again
+  EXPECT_EQ(ui.rows(L"ListView_cjgl").size(), 5u) << "a click on the shown tab reloads its page";
+  EXPECT_EQ(ui.header(L"ListView_cjgl", 0), L"插件名称,总5个");
+}
+
 TEST(Form1Window, ToolsShowsNotFinishedEveryTime) {
   UiSession ui;
   for (int round = 0; round < 2; ++round) {
