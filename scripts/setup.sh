@@ -3,7 +3,11 @@
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
-pkgs=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils imagemagick
+# Wine's own fonts and the X libraries it draws with are only recommended by the
+# Wine packages; recommends are skipped, so they are named here.
+pkgs=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
+      libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1
+      xvfb xauth x11-utils imagemagick
       fonts-wqy-microhei locales cmake g++ make googletest)
 need=()
 for p in "${pkgs[@]}"; do
