@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/list_behaviour.h"
+#include "harness/file_dialog.h"
 #include "harness/reg_query.h"
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
@@ -331,9 +332,6 @@ TEST(AddonActionsWindow, WithNoRowSelectedTheButtonsDoNothing) {
 
 // ---- export -------------------------------------------------------------------------
 
-constexpr int kFileTypeCombo = 0x470;  // cmb1: the filter list
-constexpr int kFileNameCombo = 0x47C;  // cmb13: the file name (Explorer style)
-constexpr int kFileNameEdit = 0x480;   // edt1: the file name (older style)
 
 std::wstring scratchFolder() {
   wchar_t temp[MAX_PATH + 1] = {};
@@ -362,18 +360,6 @@ void writeBytes(const std::wstring& path, const std::string& bytes) {
   CloseHandle(f);
 }
 
-std::vector<std::wstring> fileTypes(HWND dialog) {
-  std::vector<std::wstring> items;
-  HWND combo = GetDlgItem(dialog, kFileTypeCombo);
-  LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring item(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    item.resize(item.size() - 1);
-    items.push_back(item);
-  }
-  return items;
-}
 
 // The export log of the three seeded rows, spelled out in GBK bytes. Adjacent
 // literals keep a hex escape from running into the text after it.
@@ -437,8 +423,7 @@ TEST(AddonActionsWindow, ExportWritesTheListAsGbkTextToTheChosenFile) {
   GetModuleFileNameW(nullptr, program, MAX_PATH);
   *wcsrchr(program, L'\\') = L'\0';
   EXPECT_EQ(_wcsicmp(folder, program), 0) << "it opens in the program's folder, not " << narrow(folder);
-  HWND field = GetDlgItem(dialog, kFileNameCombo);
-  if (!field) field = GetDlgItem(dialog, kFileNameEdit);
+  HWND field = fileNameField(dialog);
   ASSERT_NE(field, nullptr) << "no file name field";
   // Typed without its extension: the dialog adds "txt".
   const std::wstring typed = dir + L"\\插件日志";
@@ -472,8 +457,7 @@ TEST(AddonActionsWindow, CancellingTheExportWritesNothingAndSaysNothing) {
   HWND dialog = ui.waitForDialog(L"导出");
   ASSERT_NE(dialog, nullptr);
   ui.sync();
-  HWND field = GetDlgItem(dialog, kFileNameCombo);
-  if (!field) field = GetDlgItem(dialog, kFileNameEdit);
+  HWND field = fileNameField(dialog);
   ASSERT_NE(field, nullptr);
   SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   ui.answer(dialog, IDCANCEL);

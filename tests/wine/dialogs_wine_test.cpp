@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "harness/file_dialog.h"
 #include "platform/win32_platform.h"
 
 namespace trova::test {
@@ -206,29 +207,13 @@ TEST(Win32MessageBox, ShowsTheTextUnderTheGivenOrTheProgramsTitle) {
 
 // ---- File dialogs ------------------------------------------------------------
 
-constexpr int kFileTypeCombo = 0x470;   // cmb1: the filter list
-constexpr int kFileNameCombo = 0x47C;   // cmb13: the file name (Explorer style)
-constexpr int kFileNameEdit = 0x480;    // edt1: the file name (older style)
 
 void typeFileName(HWND box, const std::wstring& name) {
-  HWND field = GetDlgItem(box, kFileNameCombo);
-  if (!field) field = GetDlgItem(box, kFileNameEdit);
+  HWND field = fileNameField(box);
   ASSERT_NE(field, nullptr) << "no file name field";
   SetWindowTextW(field, name.c_str());
 }
 
-std::vector<std::wstring> fileTypes(HWND box) {
-  std::vector<std::wstring> items;
-  HWND combo = GetDlgItem(box, kFileTypeCombo);
-  LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::wstring item(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-    SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    item.resize(item.size() - 1);
-    items.push_back(item);
-  }
-  return items;
-}
 
 std::wstring scratchFolder() {
   wchar_t temp[MAX_PATH + 1];

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "harness/file_dialog.h"
 #include "harness/reg_query.h"
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
@@ -27,8 +28,6 @@ namespace {
 using Rows = std::vector<std::vector<std::wstring>>;
 const std::wstring kCompat = L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility";
 const std::wstring kFlags = L"Compatibility Flags";
-constexpr int kFileNameCombo = 0x47C;  // cmb13: the file name of an Explorer-style dialog
-constexpr int kFileNameEdit = 0x480;   // edt1: the same in the older style
 
 std::wstring listName(int c) { return L"ListView_cjmy(" + std::to_wstring(c) + L")"; }
 std::wstring keyOf(const std::wstring& clsid) { return kCompat + L"\\" + clsid; }
@@ -280,8 +279,7 @@ TEST(ImmunityExport, WritesEveryListedControlThroughTheSaveDialog) {
   ui.press(L"Command_cjmydc");
   HWND dialog = ui.waitForDialog(L"导出");
   ASSERT_NE(dialog, nullptr) << "no save dialog titled 导出";
-  HWND name = GetDlgItem(dialog, kFileNameCombo);
-  if (!name) name = GetDlgItem(dialog, kFileNameEdit);
+  HWND name = fileNameField(dialog);
   ASSERT_NE(name, nullptr);
   SetWindowTextW(name, file.path.c_str());
   ui.answer(dialog, IDOK);

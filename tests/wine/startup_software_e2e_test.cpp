@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "harness/file_dialog.h"
 #include "harness/reg_query.h"
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
@@ -399,25 +400,17 @@ TEST(StartupWindow, DeleteRemovesOnlyThatValue) {
   EXPECT_EQ(rowWith(ui, L"ListView_qdxm", 3, kBetaCommand), 0);
 }
 
-constexpr int kFileTypeList = 0x470;  // cmb1 of the common file dialog: the filters
-constexpr int kFileNameBox = 0x47C;   // cmb13: the file name (Explorer style)
-constexpr int kFileNameEdit = 0x480;  // edt1: the file name (older style)
 
 // "添加" as a user does it: the file dialog, then the name prompt.
 void addStartupItem(UiSession& ui, const std::wstring& path, const std::wstring& name,
                     std::vector<std::wstring>* fileTypes = nullptr, std::wstring* folder = nullptr) {
   ui.press(L"Command_qdxmtj");
-  HWND files = waitForDialogWith(L"添加", kFileTypeList);
+  HWND files = waitForDialogWith(L"添加", kFileTypeCombo);
   ASSERT_NE(files, nullptr) << "no file dialog titled 添加";
   if (fileTypes) {
-    HWND types = GetDlgItem(files, kFileTypeList);
-    for (LRESULT i = 0, n = SendMessageW(types, CB_GETCOUNT, 0, 0); i < n; ++i) {
-      std::wstring item(static_cast<std::size_t>(SendMessageW(types, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-      SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-      item.resize(item.size() - 1);
-      fileTypes->push_back(item);
-    }
-    if (SendMessageW(types, CB_GETCURSEL, 0, 0) != 0) fileTypes->push_back(L"(not the first preselected)");
+    *fileTypes = trova::test::fileTypes(files);
+    if (SendMessageW(GetDlgItem(files, kFileTypeCombo), CB_GETCURSEL, 0, 0) != 0)
+      fileTypes->push_back(L"(not the first preselected)");
   }
   if (folder) {
     std::wstring buffer(MAX_PATH * 4, L'\0');
@@ -425,8 +418,7 @@ void addStartupItem(UiSession& ui, const std::wstring& path, const std::wstring&
     buffer.resize(n > 0 ? wcsnlen(buffer.c_str(), buffer.size()) : 0);
     *folder = buffer;
   }
-  HWND field = GetDlgItem(files, kFileNameBox);
-  if (!field) field = GetDlgItem(files, kFileNameEdit);
+  HWND field = fileNameField(files);
   ASSERT_NE(field, nullptr) << "no file name field";
   SetWindowTextW(field, path.c_str());
   ui.answer(files, IDOK);
@@ -485,7 +477,7 @@ TEST(StartupWindow, AddPutsTheChosenFileIntoTheUsersRunKey) {
 
   // Cancelling the file dialog adds nothing and asks for no name.
   ui.press(L"Command_qdxmtj");
-  HWND files = waitForDialogWith(L"添加", kFileTypeList);
+  HWND files = waitForDialogWith(L"添加", kFileTypeCombo);
   ASSERT_NE(files, nullptr);
   ui.answer(files, IDCANCEL);
   ASSERT_TRUE(ui.waitForNoDialog(L"添加"));
