@@ -39,15 +39,9 @@ RegStatus createKey(HKEY parent, std::wstring_view path, KeyPtr& out, bool* crea
   return ERROR_SUCCESS;
 }
 
-// Longest sub-key or value name below `key`, in characters without the NUL.
-LSTATUS longestNames(HKEY key, DWORD& subKey, DWORD& valueName) {
-  subKey = valueName = 0;
-  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &subKey, nullptr, nullptr,
-                          &valueName, nullptr, nullptr, nullptr);
-}
-
-// Runs `call` with a name buffer, growing it while the key answers MoreData (a
-// longer name may have been added between the size query and the read).
+// Runs `call` with a name buffer, growing it while the key answers MoreData.
+// Key names stop at 255 characters, so a key name always fits the first try;
+// only a longer value name costs a second call.
 template <typename Call>
 RegStatus withNameBuffer(DWORD chars, std::wstring& name, Call call) {
   constexpr DWORD kLongestName = 32767;  // value names; key names stop at 255
@@ -93,19 +87,13 @@ RegStatus Win32Key::createSubKey(std::wstring_view path, KeyPtr& out, bool* crea
 }
 
 RegStatus Win32Key::enumSubKey(std::uint32_t index, std::wstring& name) {
-  DWORD longestKey = 0, longestValue = 0;
-  LSTATUS rc = longestNames(handle_, longestKey, longestValue);
-  if (rc != ERROR_SUCCESS) return rc;
-  return withNameBuffer(longestKey < 255 ? 255 : longestKey, name, [&](wchar_t* buf, DWORD* len) {
+  return withNameBuffer(255, name, [&](wchar_t* buf, DWORD* len) {
     return RegEnumKeyExW(handle_, index, buf, len, nullptr, nullptr, nullptr, nullptr);
   });
 }
 
 RegStatus Win32Key::enumValue(std::uint32_t index, std::wstring& name) {
-  DWORD longestKey = 0, longestValue = 0;
-  LSTATUS rc = longestNames(handle_, longestKey, longestValue);
-  if (rc != ERROR_SUCCESS) return rc;
-  return withNameBuffer(longestValue < 255 ? 255 : longestValue, name, [&](wchar_t* buf, DWORD* len) {
+  return withNameBuffer(255, name, [&](wchar_t* buf, DWORD* len) {
     return RegEnumValueW(handle_, index, buf, len, nullptr, nullptr, nullptr, nullptr);
   });
 }

@@ -300,6 +300,17 @@ TEST_F(RegistryContractValues, EveryValueEnumeratesOnceThenStop) {
   EXPECT_NE(base().enumValue(static_cast<std::uint32_t>(names.size()), name), regerr::Ok);
 }
 
+TEST_F(RegistryContractValues, LongValueNamesEnumerateWhole) {
+  // Toolbar and Run entries are named by their values; a long name must come
+  // back whole, not cut at a first buffer's size.
+  const std::wstring longName = std::wstring(300, L'v') + L"尾";
+  const std::wstring longer = std::wstring(2000, L'w') + L"end";
+  ASSERT_EQ(base().setValue(longName, RegValue::dword(1)), regerr::Ok);
+  ASSERT_EQ(base().setValue(longer, RegValue::dword(2)), regerr::Ok);
+  auto found = valueNames(base());
+  EXPECT_EQ(std::set<std::wstring>(found.begin(), found.end()), (std::set<std::wstring>{longName, longer}));
+}
+
 TEST_F(RegistryContractValues, AMissingValueIsAFailure) {
   RegValue v;
   EXPECT_NE(base().queryValue(L"absent", v), regerr::Ok);
