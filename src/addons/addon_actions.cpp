@@ -4,7 +4,7 @@
 
 #include "addons/addon_page.h"
 #include "addons/addon_registry.h"
-#include "platform/files.h"
+#include "platform/text_export.h"
 
 namespace trova {
 
@@ -152,15 +152,10 @@ void AddonPage::Command_cjgldc_Click() {
   spec.filters = {{L"文本文件 (*.txt)", L"*.txt"}};
   spec.title = L"导出";
   spec.defaultExtension = L"txt";
-  spec.initialFolder = platform_.folders.programFolder();
-  const auto path = platform_.dialogs.saveFile(spec);
-  if (!path || path->empty()) return;  // cancelled: nothing written, nothing said
-
-  // Written beside the target and then swapped in, so a failed export leaves
-  // an existing file of that name as it was.
-  const FileResult written = platform_.files.replace(*path, encodeTextLines(LogLines()));
-  if (!written) {
-    Failed(L"导出失败!", written.reason);
+  const auto written = exportTextLines(platform_, spec, LogLines());
+  if (!written) return;  // cancelled: nothing written, nothing said
+  if (!*written) {
+    Failed(L"导出失败!", written->reason);
     return;
   }
   platform_.dialogs.message(L"导出成功!", kNotice, MessageStyle::Information);

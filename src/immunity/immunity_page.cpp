@@ -7,6 +7,7 @@
 #include "immunity/immunity_texts.h"
 #include "immunity/kill_bit.h"
 #include "platform/files.h"
+#include "platform/text_export.h"
 
 namespace trova {
 
@@ -94,14 +95,6 @@ void ImmunityPage::Command_cjmy_Click() {
 }
 
 void ImmunityPage::Command_cjmydc_Click() {
-  FileDialogSpec spec;
-  spec.filters = {{L"注册表文件 (*.reg)", L"*.reg"}};
-  spec.title = L"导出";
-  spec.defaultExtension = L"reg";
-  spec.initialFolder = platform_.folders.programFolder();
-  const auto path = platform_.dialogs.saveFile(spec);
-  if (!path) return;
-
   std::vector<std::wstring> lines = {L"REGEDIT4", L" "};
   for (ListView* list : ListView_cjmy) {
     for (int r = 0; r < list->rowCount(); ++r) {
@@ -110,11 +103,16 @@ void ImmunityPage::Command_cjmydc_Click() {
       lines.push_back(L" ");
     }
   }
-  const FileResult written = writeTextLines(platform_.files, *path, lines);
-  if (written) {
+  FileDialogSpec spec;
+  spec.filters = {{L"注册表文件 (*.reg)", L"*.reg"}};
+  spec.title = L"导出";
+  spec.defaultExtension = L"reg";
+  const auto written = exportTextLines(platform_, spec, lines);
+  if (!written) return;  // cancelled
+  if (*written) {
     platform_.dialogs.message(L"导出成功!", kNotice, MessageStyle::Information);
   } else {
-    platform_.dialogs.message(L"导出失败: " + written.reason, kNotice, MessageStyle::Plain);
+    platform_.dialogs.message(L"导出失败: " + written->reason, kNotice, MessageStyle::Plain);
   }
 }
 
