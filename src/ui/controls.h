@@ -17,6 +17,10 @@ struct SortSettings {
 
 // Orders two cells of a sorted column: by their text, without regard to case.
 int compareListText(const std::wstring& a, const std::wstring& b);
+// True when a row with cells `a` goes before one with `b` under `sort`; a
+// missing cell counts as empty. Every list sorts stably by this rule.
+bool rowGoesBefore(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b,
+                   const SortSettings& sort);
 
 class ListView {
  public:

@@ -44,15 +44,8 @@ void MemoryListView::endFill() {
 int MemoryListView::sortRows(int track) {
   std::vector<std::size_t> order(rows_.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  auto c = static_cast<std::size_t>(sort_.column);
-  bool desc = sort_.descending;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    const std::wstring empty;
-    const auto& x = c < rows_[a].cells.size() ? rows_[a].cells[c] : empty;
-    const auto& y = c < rows_[b].cells.size() ? rows_[b].cells[c] : empty;
-    int r = compareListText(x, y);
-    return desc ? r > 0 : r < 0;
-  });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t a, std::size_t b) { return rowGoesBefore(rows_[a].cells, rows_[b].cells, sort_); });
   std::vector<Row> sorted;
   sorted.reserve(rows_.size());
   int trackedAt = -1, selectedAt = -1;

@@ -248,14 +248,8 @@ void Win32ListView::endFill() {
 int Win32ListView::sortRows(long long track) {
   const int selected = selectedRow();
   const long long selectedId = selected >= 0 ? rows_[static_cast<std::size_t>(selected)].id : -1;
-  if (columns_ > 0) {
-    const auto c = static_cast<std::size_t>(std::clamp(sort_.column, 0, columns_ - 1));
-    const bool desc = sort_.descending;
-    std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) {
-      int r = compareListText(a.cells[c], b.cells[c]);
-      return desc ? r > 0 : r < 0;
-    });
-  }
+  std::stable_sort(rows_.begin(), rows_.end(),
+                   [&](const Row& a, const Row& b) { return rowGoesBefore(a.cells, b.cells, sort_); });
   int trackedAt = -1;
   int selectedAt = -1;
   for (int r = 0; r < rowCount(); ++r) {
