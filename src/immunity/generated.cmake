@@ -16,10 +16,6 @@
 # are deterministic, cannot be mistaken for a real control's CLSID and differ
 # from every other row's. The namespace is itself the version-5 UUID of the URL
 # "https://trova.example.com/known-controls" under the RFC 4122 URL namespace.
-#
-# The names are UTF-8 in the TSV; they are written as wide literals whose
-# non-ASCII characters are \u escapes, so the generated source is plain ASCII
-# and no compiler's idea of the source character set can change a name.
 
 set(TROVA_CATALOGUE_NAMESPACE "C95FC326-DA70-5308-8370-B99F4E6498B8")
 set(_cat_tsv ${CMAKE_CURRENT_SOURCE_DIR}/immunity/catalogue.tsv)
@@ -28,81 +24,13 @@ set(_cat_rows_expected 782)
 
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_cat_tsv} ${CMAKE_CURRENT_LIST_FILE})
 
-# Pads a hexadecimal number ("0x63a7") to `width` upper-case digits.
-function(_trova_hex_digits value width out)
-  math(EXPR hex "${value}" OUTPUT_FORMAT HEXADECIMAL)
-  string(SUBSTRING "${hex}" 2 -1 hex)
-  string(TOUPPER "${hex}" hex)
-  string(LENGTH "${hex}" n)
-  while(n LESS width)
-    string(PREPEND hex "0")
-    math(EXPR n "${n} + 1")
-  endwhile()
-  set(${out} "${hex}" PARENT_SCOPE)
-endfunction()
-
-# The body of a wide string literal for UTF-8 `text`: printable ASCII as is
-# (backslash and quote escaped), everything else as \uXXXX or \UXXXXXXXX.
+# The body of a wide string literal for `text`: backslash and quote escaped.
+# Names stay UTF-8, as in every other source file (GCC reads UTF-8, MSVC is
+# given /utf-8). Tabs and line ends cannot reach here: they split the TSV.
 function(_trova_wide_literal text row out)
-  if(text MATCHES "^[ -~]*$")
-    string(REPLACE "\\" "\\\\" text "${text}")
-    string(REPLACE "\"" "\\\"" text "${text}")
-    set(${out} "${text}" PARENT_SCOPE)
-    return()
-  endif()
-  string(HEX "${text}" hex)
-  string(LENGTH "${hex}" len)
-  set(result "")
-  set(i 0)
-  while(i LESS len)
-    string(SUBSTRING "${hex}" ${i} 2 b)
-    math(EXPR byte "0x${b}")
-    math(EXPR i "${i} + 2")
-    if(byte LESS 32)
-      message(FATAL_ERROR "catalogue.tsv row ${row}: control character in the name")
-    elseif(byte LESS 128)
-      string(ASCII ${byte} ch)
-      if(ch STREQUAL "\\")
-        set(ch "\\\\")
-      elseif(ch STREQUAL "\"")
-        set(ch "\\\"")
-      endif()
-      string(APPEND result "${ch}")
-      continue()
-    elseif(byte GREATER_EQUAL 240 AND byte LESS 248)
-      set(extra 3)
-      math(EXPR cp "${byte} & 7")
-    elseif(byte GREATER_EQUAL 224)
-      set(extra 2)
-      math(EXPR cp "${byte} & 15")
-    elseif(byte GREATER_EQUAL 192)
-      set(extra 1)
-      math(EXPR cp "${byte} & 31")
-    else()
-      message(FATAL_ERROR "catalogue.tsv row ${row}: the name is not valid UTF-8")
-    endif()
-    foreach(k RANGE 1 ${extra})
-      if(i GREATER_EQUAL len)
-        message(FATAL_ERROR "catalogue.tsv row ${row}: the name is not valid UTF-8")
-      endif()
-      string(SUBSTRING "${hex}" ${i} 2 b)
-      math(EXPR next "0x${b}")
-      math(EXPR i "${i} + 2")
-      math(EXPR top "${next} & 192")
-      if(NOT top EQUAL 128)
-        message(FATAL_ERROR "catalogue.tsv row ${row}: the name is not valid UTF-8")
-      endif()
-      math(EXPR cp "(${cp} << 6) | (${next} & 63)")
-    endforeach()
-    if(cp GREATER 65535)
-      _trova_hex_digits(${cp} 8 digits)
-      string(APPEND result "\\U${digits}")
-    else()
-      _trova_hex_digits(${cp} 4 digits)
-      string(APPEND result "\\u${digits}")
-    endif()
-  endwhile()
-  set(${out} "${result}" PARENT_SCOPE)
+  string(REPLACE "\\" "\\\\" text "${text}")
+  string(REPLACE "\"" "\\\"" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
 # file(STRINGS) escapes the semicolons inside a line; list operations that
