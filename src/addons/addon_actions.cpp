@@ -1,10 +1,9 @@
 // The buttons of the add-on page. Each change is checked afterwards: the row
 // and the message say what the registry now holds, not what was attempted.
-#include <optional>
-
 #include "addons/addon_page.h"
 #include "addons/addon_registry.h"
-#include "platform/text_export.h"
+#include "app/export_file.h"
+#include "formats/addon_log.h"
 
 namespace trova {
 
@@ -28,16 +27,17 @@ std::wstring reasonFor(RegStatus status) {
 struct Registration {
   Hive hive;
   const wchar_t* key;
-  bool isValue;    // a value of the key rather than a sub-key
-  bool byRowText;  // named by the row text (the menu text) rather than the identifier
+  bool isValue;  // a value of the key rather than a sub-key
 };
 
-std::optional<Registration> registrationOf(const std::wstring& typeLabel) {
-  if (typeLabel == kTypeHelper) return Registration{Hive::LocalMachine, kHelperObjectsKey, false, false};
-  if (typeLabel == kTypeExtension) return Registration{Hive::LocalMachine, kExtensionsKey, false, false};
-  if (typeLabel == kTypeToolbar) return Registration{Hive::LocalMachine, kToolbarKey, true, false};
-  if (typeLabel == kTypeContextMenu) return Registration{Hive::CurrentUser, kMenuExtKey, false, true};
-  return std::nullopt;
+Registration registrationOf(AddonRow::Source source) {
+  switch (source) {
+    case AddonRow::Source::HelperObject: return {Hive::LocalMachine, kHelperObjectsKey, false};
+    case AddonRow::Source::Extension: return {Hive::LocalMachine, kExtensionsKey, false};
+    case AddonRow::Source::Toolbar: return {Hive::LocalMachine, kToolbarKey, true};
+    case AddonRow::Source::ContextMenu: break;
+  }
+  return {Hive::CurrentUser, kMenuExtKey, false};
 }
 
 bool stillRegistered(RegKey& key, const Registration& where, const std::wstring& name) {
@@ -55,19 +55,20 @@ void AddonPage::Failed(const std::wstring& what, const std::wstring& reason) {
   platform_.dialogs.message(what + L"\n" + reason, kNotice, MessageStyle::Plain);
 }
 
-int AddonPage::RowWithDisabledMark() const {
-  const int row = ListView_cjgl.selectedRow();
-  if (row < 0 || row >= ListView_cjgl.rowCount()) return -1;
+const AddonRow* AddonPage::RowWithDisabledMark(int& row) const {
+  row = ListView_cjgl.selectedRow();
+  const AddonRow* addon = recordOf<AddonRow>(ListView_cjgl, row);
   // Context-menu entries have no disabled state; their buttons are greyed, and a
   // row reached without a click (by keyboard) must not get a mark named "缺省".
-  if (ListView_cjgl.cell(row, Type) == kTypeContextMenu) return -1;
-  return row;
+  if (!addon || addon->source == AddonRow::Source::ContextMenu) return nullptr;
+  return addon;
 }
 
 void AddonPage::Command_cjgljy_Click() {
-  const int row = RowWithDisabledMark();
-  if (row < 0) return;
-  const std::wstring id = ListView_cjgl.cell(row, Id);
+  int row = -1;
+  const AddonRow* addon = RowWithDisabledMark(row);
+  if (!addon) return;
+  const std::wstring id = addon->id;
   if (!namesOneKey(id)) {
     Failed(L"禁用失败!", L"该插件的标识不能用作注册表项名称");
     return;
@@ -83,9 +84,10 @@ void AddonPage::Command_cjgljy_Click() {
 }
 
 void AddonPage::Command_cjglqy_Click() {
-  const int row = RowWithDisabledMark();
-  if (row < 0) return;
-  const std::wstring id = ListView_cjgl.cell(row, Id);
+  int row = -1;
+  const AddonRow* addon = RowWithDisabledMark(row);
+  if (!addon) return;
+  const std::wstring id = addon->id;
   if (!namesOneKey(id)) {
     Failed(L"启用失败!", L"该插件的标识不能用作注册表项名称");
     return;
@@ -106,24 +108,26 @@ void AddonPage::Command_cjglqy_Click() {
 
 void AddonPage::Command_cjglsc_Click() {
   const int row = ListView_cjgl.selectedRow();
-  if (row < 0 || row >= ListView_cjgl.rowCount()) return;
-  const auto where = registrationOf(ListView_cjgl.cell(row, Type));
-  if (!where) {
-    Failed(L"删除失败!", L"无法识别该插件的类型");
+  const AddonRow* addon = recordOf<AddonRow>(ListView_cjgl, row);
+  if (!addon) return;
+  const Registration where = registrationOf(addon->source);
+  const std::wstring name = addon->source == AddonRow::Source::ContextMenu ? addon->menuText : addon->id;
+  // An empty name would address the registration key itself.
+  if (name.empty()) {
+    Failed(L"删除失败!", L"该插件没有可以删除的注册表项");
     return;
   }
-  const std::wstring name = ListView_cjgl.cell(row, where->byRowText ? Name : Id);
 
   // Only what makes the browser load the add-on goes: its class registration,
   // its file and its disabled mark stay.
   bool gone = false;
   KeyPtr key;
-  RegStatus status = platform_.registry.open(where->hive, where->key, key);
+  RegStatus status = platform_.registry.open(where.hive, where.key, key);
   if (status == regerr::FileNotFound) {
     gone = true;  // the whole place is missing, so nothing is registered there
   } else if (status == regerr::Ok) {
-    status = where->isValue ? key->deleteValue(name) : key->deleteSubKey(name);
-    gone = !stillRegistered(*key, *where, name);
+    status = where.isValue ? key->deleteValue(name) : key->deleteSubKey(name);
+    gone = !stillRegistered(*key, where, name);
   }
   key.reset();
   if (!gone) {
@@ -134,25 +138,18 @@ void AddonPage::Command_cjglsc_Click() {
   platform_.dialogs.message(L"删除成功!", kNotice, MessageStyle::Information);
 }
 
-std::vector<std::wstring> AddonPage::LogLines() const {
-  std::vector<std::wstring> lines = {L"Trova日志文件", L" "};
-  for (int r = 0; r < ListView_cjgl.rowCount(); ++r) {
-    lines.push_back(L"名称:" + ListView_cjgl.cell(r, Name));
-    lines.push_back(L"cisid:" + ListView_cjgl.cell(r, Id));
-    lines.push_back(L"状态:" + ListView_cjgl.cell(r, State));
-    lines.push_back(L"类型:" + ListView_cjgl.cell(r, Type));
-    lines.push_back(L"文件:" + ListView_cjgl.cell(r, File));
-    lines.push_back(L" ");
-  }
-  return lines;
-}
-
 void AddonPage::Command_cjgldc_Click() {
+  // The log is what the list shows, in the order it shows it.
+  std::vector<AddonLogEntry> entries;
+  for (int r = 0; r < ListView_cjgl.rowCount(); ++r) {
+    entries.push_back({ListView_cjgl.cell(r, Name), ListView_cjgl.cell(r, Id), ListView_cjgl.cell(r, State),
+                       ListView_cjgl.cell(r, Type), ListView_cjgl.cell(r, File)});
+  }
   FileDialogSpec spec;
   spec.filters = {{L"文本文件 (*.txt)", L"*.txt"}};
   spec.title = L"导出";
   spec.defaultExtension = L"txt";
-  const auto written = exportTextLines(platform_, spec, LogLines());
+  const auto written = exportFile(platform_, spec, writeAddonLog(entries));
   if (!written) return;  // cancelled: nothing written, nothing said
   if (!*written) {
     Failed(L"导出失败!", written->reason);
@@ -162,15 +159,17 @@ void AddonPage::Command_cjgldc_Click() {
 }
 
 void AddonPage::ListView_cjgl_ItemClick(int row) {
-  if (row < 0 || row >= ListView_cjgl.rowCount()) return;
-  const bool menuEntry = ListView_cjgl.cell(row, Type) == kTypeContextMenu;
+  const AddonRow* addon = recordOf<AddonRow>(ListView_cjgl, row);
+  if (!addon) return;
+  const bool menuEntry = addon->source == AddonRow::Source::ContextMenu;
   Command_cjglqy.setEnabled(!menuEntry);
   Command_cjgljy.setEnabled(!menuEntry);
 }
 
 std::wstring AddonPage::DetailsSearchTerm(const ListView& list, int row) {
-  const std::wstring id = list.cell(row, Id);
-  return id == kDefaultId ? list.cell(row, Name) : id;
+  const AddonRow* addon = recordOf<AddonRow>(list, row);
+  if (!addon) return list.cell(row, Name);
+  return addon->source == AddonRow::Source::ContextMenu ? addon->menuText : addon->id;
 }
 
 }  // namespace trova

@@ -2,19 +2,32 @@
 // toolbars and context-menu entries in one list, and the buttons that disable,
 // enable, delete and export them.
 #pragma once
+#include <string>
+#include <vector>
+
+#include "app/page.h"
 #include "platform/registry.h"
-#include "platform/shell.h"
 #include "ui/controls.h"
 
 namespace trova {
 
-class AddonPage {
+// What a row of the add-on list is: where the browser finds the add-on, its
+// identifier and, for a context-menu entry, the menu text that names its key.
+struct AddonRow {
+  enum class Source { HelperObject, Extension, Toolbar, ContextMenu };
+  Source source;
+  std::wstring id;        // the class identifier as the registry spells it; empty for a menu entry
+  std::wstring menuText;  // the context-menu entry's key name
+};
+
+class AddonPage final : public Page {
  public:
-  AddonPage(Platform& platform, ListView& list, Button& enable, Button& disable)
-      : platform_(platform), ListView_cjgl(list), Command_cjglqy(enable), Command_cjgljy(disable) {}
+  explicit AddonPage(PageSite& site);
 
   // Empties the list and reads every add-on from the registry again.
   void FillAddonList();
+  // "插件名称,总N个" above the list, after every tab pick.
+  void UpdateAddonHeader();
   // "已禁用" when the add-on's key under Ext\Settings exists.
   std::wstring DisabledState(const std::wstring& id);
 
@@ -33,15 +46,13 @@ class AddonPage {
   // The details search looks a context-menu entry up by its menu text, every
   // other add-on by its class identifier.
   static std::wstring DetailsSearchTerm(const ListView& list, int row);
-  // The export file's lines, in the order the list shows its rows.
-  std::vector<std::wstring> LogLines() const;
 
  private:
-  void AddClassSource(const wchar_t* key, const wchar_t* typeLabel);
+  void AddClassSource(const wchar_t* key, AddonRow::Source source, const wchar_t* typeLabel);
   void AddToolbars();
   void AddContextMenus();
-  // The selected row when "禁用"/"启用" can act on it, else -1.
-  int RowWithDisabledMark() const;
+  // The selected row's record when "禁用"/"启用" can act on it, else null.
+  const AddonRow* RowWithDisabledMark(int& row) const;
   void Failed(const std::wstring& what, const std::wstring& reason);
 
   Platform& platform_;

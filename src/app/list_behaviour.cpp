@@ -1,6 +1,5 @@
 #include "app/list_behaviour.h"
 
-#include "app/form1.h"
 #include "platform/text.h"
 
 namespace trova {
@@ -53,9 +52,9 @@ void checkAllRows(ListView& list, bool on) {
   for (int r = 0; r < list.rowCount(); ++r) list.setChecked(r, on);
 }
 
-void ListBehaviour::add(SharedList spec) {
+void shareList(PageSite& site, SharedList spec) {
   ListView* list = spec.list;
-  if (!list) return;  // a window that lacks the control gets no handlers for it
+  if (!list) return;
   if (spec.sortable) {
     // No column counts as the sort column until one is clicked, so the first
     // click on any header, "名称" included, sorts by it.
@@ -64,33 +63,35 @@ void ListBehaviour::add(SharedList spec) {
       start.column = -1;
       list->setSort(start);
     }
-    form_.onColumnClick[spec.name] = [list](int column) { sortByColumn(*list, column); };
+    site.routes.columnClick[spec.name] = [list](int column) { sortByColumn(*list, column); };
   }
   if (!spec.menu.empty()) {
-    form_.onRightButtonUp[spec.name] = [this, menu = spec.menu] { menus_.popup(menu); };
+    site.routes.rightButtonUp[spec.name] = [&menus = site.controls.menus(), menu = spec.menu] { menus.popup(menu); };
   }
   if (!spec.detailsItem.empty() && spec.term) {
     ListChoice target = spec.detailsList ? spec.detailsList : ListChoice([list] { return list; });
-    form_.onClick[spec.detailsItem] = [this, target, term = spec.term] { showDetails(target(), term); };
+    site.onClick(spec.detailsItem, [&platform = site.platform, target, term = spec.term] {
+      showDetails(platform, target(), term);
+    });
   }
 }
 
-void ListBehaviour::addSelectButtons(const std::wstring& selectAll, const std::wstring& selectNone,
-                                     ListChoice list) {
-  form_.onClick[selectAll] = [list] {
+void addSelectButtons(PageSite& site, const std::wstring& selectAll, const std::wstring& selectNone,
+                      ListChoice list) {
+  site.onClick(selectAll, [list] {
     if (ListView* l = list()) checkAllRows(*l, true);
-  };
-  form_.onClick[selectNone] = [list] {
+  });
+  site.onClick(selectNone, [list] {
     if (ListView* l = list()) checkAllRows(*l, false);
-  };
+  });
 }
 
-void ListBehaviour::showDetails(ListView* list, const SearchTerm& term) {
+void showDetails(Platform& platform, ListView* list, const SearchTerm& term) {
   if (!list) return;
   const int row = list->selectedRow();
   if (row < 0 || row >= list->rowCount()) return;
   // Nothing to tell the user if no browser is registered: the shell's answer is not shown.
-  platform_.shell.open(searchAddressFor(term(*list, row)));
+  platform.shell.open(searchAddressFor(term(*list, row)));
 }
 
 }  // namespace trova

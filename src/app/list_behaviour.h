@@ -2,16 +2,16 @@
 // column, the right-click pop-up menu whose "查看详细信息" item looks the
 // selected entry up on the web, and the "全选"/"全不选" buttons.
 //
-// A list gets this behaviour by being registered once, in Form1's constructor.
-// Registering installs the Form1 handlers by control name:
+// A page gives one of its lists this behaviour with one call when it is built.
+// The call routes by control name:
 //   ColumnClick(name)        -> column sort (when sortable)
 //   RightButtonUp(name)      -> pops up `menu` (when it has one)
 //   Click(detailsItem)       -> details search on the selected row
-// For example the startup list needs nothing but this one call:
+// For example the startup list:
 //
-//   lists.add({.name = L"ListView_qdxm", .list = c_.ListView_qdxm,
-//              .menu = L"cd_qdxm", .detailsItem = L"cd_qdxmxxxx",
-//              .term = searchRowText});
+//   shareList(site, {.name = L"ListView_qdxm", .list = &ListView_qdxm,
+//                    .menu = L"cd_qdxm", .detailsItem = L"cd_qdxmxxxx",
+//                    .term = searchRowText});
 //
 // A list without a pop-up menu leaves `menu`, `detailsItem` and `term` empty;
 // one that is not sorted sets `.sortable = false`.
@@ -20,12 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/shell.h"
+#include "app/page.h"
 #include "ui/controls.h"
 
 namespace trova {
-
-class Form1;
 
 // The text the web search looks for, taken from a row of the list.
 using SearchTerm = std::function<std::wstring(const ListView& list, int row)>;
@@ -39,11 +37,11 @@ using ListChoice = std::function<ListView*()>;
 ListChoice listOnCurrentTab(Tabs& tabs, std::vector<ListView*> lists);
 
 struct SharedList {
-  std::wstring name{};       // the list's control name, as window events carry it
-  ListView* list = nullptr;  // the control itself
-  std::wstring menu{};       // its pop-up menu; empty when it has none
+  std::wstring name{};         // the list's control name, as window events carry it
+  ListView* list = nullptr;    // the control itself
+  std::wstring menu{};         // its pop-up menu; empty when it has none
   std::wstring detailsItem{};  // the menu's "查看详细信息" item
-  SearchTerm term{};         // the search term of a row
+  SearchTerm term{};           // the search term of a row
   bool sortable = true;
   // The list "查看详细信息" reads its selected row from; the list itself when
   // empty. The immunity lists share one menu that acts on the current tab's list.
@@ -64,22 +62,11 @@ void sortByColumn(ListView& list, int column);
 // Sets (全选) or clears (全不选) the check mark of every row.
 void checkAllRows(ListView& list, bool on);
 
-class ListBehaviour {
- public:
-  ListBehaviour(Form1& form, Platform& platform, PopupMenus& menus)
-      : form_(form), platform_(platform), menus_(menus) {}
-
-  void add(SharedList spec);
-  // Two buttons that check and clear every row of the chosen list.
-  void addSelectButtons(const std::wstring& selectAll, const std::wstring& selectNone, ListChoice list);
-
-  // Looks the selected row of `list` up on the web; no selection, no search.
-  void showDetails(ListView* list, const SearchTerm& term);
-
- private:
-  Form1& form_;
-  Platform& platform_;
-  PopupMenus& menus_;
-};
+void shareList(PageSite& site, SharedList spec);
+// Two buttons that check and clear every row of the chosen list.
+void addSelectButtons(PageSite& site, const std::wstring& selectAll, const std::wstring& selectNone,
+                      ListChoice list);
+// Looks the selected row of `list` up on the web; no selection, no search.
+void showDetails(Platform& platform, ListView* list, const SearchTerm& term);
 
 }  // namespace trova

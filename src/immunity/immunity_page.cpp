@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/export_file.h"
+#include "app/list_behaviour.h"
+#include "formats/reg_file.h"
 #include "immunity/cisid.h"
 #include "immunity/immunity_texts.h"
 #include "immunity/kill_bit.h"
-#include "platform/files.h"
-#include "platform/text_export.h"
 
 namespace trova {
 
@@ -17,7 +18,55 @@ namespace {
 constexpr int kStatusColumn = 2;
 constexpr int kClsidColumn = 1;
 constexpr int kCatalogueLists = 3;  // domestic, foreign, everyday; the fourth is the user's
+
+std::array<ListView*, 4> immunityLists(ControlSet& controls) {
+  std::array<ListView*, 4> lists{};
+  for (std::size_t i = 0; i < lists.size(); ++i)
+    lists[i] = &controls.listView(L"ListView_cjmy(" + std::to_wstring(i) + L")");
+  return lists;
+}
+
+std::wstring clsidOf(const ListView& list, int row) {
+  const ImmunityRow* r = recordOf<ImmunityRow>(list, row);
+  return r ? r->clsid : std::wstring();
+}
 }  // namespace
+
+ImmunityPage::ImmunityPage(PageSite& site)
+    : platform_(site.platform),
+      ListView_cjmy(immunityLists(site.controls)),
+      SSTab_cjmy(site.controls.tabs(L"SSTab_cjmy")) {
+  site.onStartup(StartupStep::KnownControls, [] { InitKnownControls(); });
+  site.onStartup(StartupStep::ImmunityLists, [this] { FillImmunityLists(); });
+  site.onStartup(StartupStep::UserEntries, [this] { LoadUserEntries(); });
+  site.onClick(L"Command_cjmy", [this] { Command_cjmy_Click(); });
+  site.onClick(L"Command_cjmydc", [this] { Command_cjmydc_Click(); });
+  site.onClick(L"SSTab_cjmy", [this] { SSTab_cjmy_Click(); });
+  site.onClick(L"Command_yhzdytj", [this] { Command_yhzdytj_Click(); });
+  site.onClick(L"Command_yhzdysc", [this] { Command_yhzdysc_Click(); });
+  site.onClick(L"Command_yhzdybc", [this] { Command_yhzdybc_Click(); });
+
+  // Four lists, one per tab of SSTab_cjmy, share one menu that acts on the list in view.
+  std::vector<ListView*> lists(ListView_cjmy.begin(), ListView_cjmy.end());
+  const ListChoice inView = listOnCurrentTab(SSTab_cjmy, lists);
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    shareList(site, {.name = L"ListView_cjmy(" + std::to_wstring(i) + L")", .list = lists[i],
+                     .menu = L"cd_cjmyyj", .detailsItem = L"cd_cjmyxxxx",
+                     .term = [](const ListView& list, int row) { return clsidOf(list, row); },
+                     .detailsList = inView});
+  }
+  addSelectButtons(site, L"Command_cjmyqx", L"command_cjmyqbx", inView);
+}
+
+int ImmunityPage::addRow(int c, const std::wstring& name, const ImmunityRow& row) {
+  ListView& list = *ListView_cjmy[static_cast<std::size_t>(c)];
+  const bool immune = ReadImmunityState(row.clsid);
+  const int at = list.addRow({name, row.clsid, immune ? kImmune : kNotImmune}, immune, row);
+  // A stand-in CLSID looks like what it is, so an immunised list does not
+  // pass for a list of blocked controls.
+  if (row.placeholder) list.setCellGrey(at, kClsidColumn, true);
+  return at;
+}
 
 bool ImmunityPage::ReadImmunityState(const std::wstring& clsid) {
   return hasKillBit(platform_.registry, clsid);
@@ -54,10 +103,10 @@ void ImmunityPage::FillImmunityLists() {
     for (int i = 0; i < kCatalogueRows; ++i) {
       const KnownControl& k = knownControls[static_cast<std::size_t>(i)];
       if (k.category < 0 || k.category >= kCatalogueLists) continue;
-      const bool immune = ReadImmunityState(k.clsid);
-      ListView_cjmy[static_cast<std::size_t>(k.category)]->addRow(
-          {k.name, k.clsid, immune ? kImmune : kNotImmune}, immune);
-      if (!immune) ++notImmuneCount[static_cast<std::size_t>(k.category)];
+      const ImmunityRow row{k.clsid, kCatalogue[i].status == CatalogueStatus::Placeholder};
+      ListView& list = *ListView_cjmy[static_cast<std::size_t>(k.category)];
+      const int at = addRow(k.category, k.name, row);
+      if (!list.checked(at)) ++notImmuneCount[static_cast<std::size_t>(k.category)];
     }
   }
   // Written once per list: the text after the last row is the same as after every row.
@@ -70,7 +119,7 @@ void ImmunityPage::Command_cjmy_Click() {
   for (ListView* list : ListView_cjmy) {
     ListFill fill(*list);
     for (int r = 0; r < list->rowCount(); ++r) {
-      const std::wstring clsid = list->cell(r, kClsidColumn);
+      const std::wstring clsid = clsidOf(*list, r);
       const bool wanted = list->checked(r);
       const RegStatus s = writeKillBit(platform_.registry, clsid, wanted);
       bool nowImmune = wanted;
@@ -95,19 +144,14 @@ void ImmunityPage::Command_cjmy_Click() {
 }
 
 void ImmunityPage::Command_cjmydc_Click() {
-  std::vector<std::wstring> lines = {L"REGEDIT4", L" "};
-  for (ListView* list : ListView_cjmy) {
-    for (int r = 0; r < list->rowCount(); ++r) {
-      lines.push_back(L"[HKEY_LOCAL_MACHINE\\" + killBitKeyPath(list->cell(r, kClsidColumn)) + L"]");
-      lines.push_back(L"\"Compatibility Flags\"=dword:00000400");
-      lines.push_back(L" ");
-    }
-  }
+  std::vector<std::wstring> keys;
+  for (ListView* list : ListView_cjmy)
+    for (int r = 0; r < list->rowCount(); ++r) keys.push_back(killBitKeyPath(clsidOf(*list, r)));
   FileDialogSpec spec;
   spec.filters = {{L"注册表文件 (*.reg)", L"*.reg"}};
   spec.title = L"导出";
   spec.defaultExtension = L"reg";
-  const auto written = exportTextLines(platform_, spec, lines);
+  const auto written = exportFile(platform_, spec, writeKillBitExport(keys));
   if (!written) return;  // cancelled
   if (*written) {
     platform_.dialogs.message(L"导出成功!", kNotice, MessageStyle::Information);

@@ -6,15 +6,21 @@
 #include <array>
 #include <string>
 
-#include "platform/shell.h"
+#include "app/page.h"
 #include "ui/controls.h"
 
 namespace trova {
 
-class ImmunityPage {
+// What a row of an immunity list is: the control's CLSID, and whether that
+// CLSID is only the catalogue's stand-in for an unknown one (its cell is grey).
+struct ImmunityRow {
+  std::wstring clsid;
+  bool placeholder = false;
+};
+
+class ImmunityPage final : public Page {
  public:
-  ImmunityPage(Platform& platform, const std::array<ListView*, 4>& lists, Tabs& tabs)
-      : platform_(platform), ListView_cjmy(lists), SSTab_cjmy(tabs) {}
+  explicit ImmunityPage(PageSite& site);
 
   // Start-up, after InitKnownControls: every catalogue row into the list of its
   // category with its state read from the registry, one key opened per row.
@@ -47,10 +53,14 @@ class ImmunityPage {
   std::wstring userFilePath() const;
   int countNotImmune(int c) const;
   void refreshUserHeader();
+  int addRow(int c, const std::wstring& name, const ImmunityRow& row);
 
   Platform& platform_;
   std::array<ListView*, 4> ListView_cjmy;
   Tabs& SSTab_cjmy;
+  // cisid.dat was there at start-up but could not be read: the next save
+  // keeps it aside before replacing it.
+  bool userFileUnread_ = false;
 };
 
 }  // namespace trova

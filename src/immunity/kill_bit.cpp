@@ -65,4 +65,20 @@ RegStatus writeKillBit(Registry& registry, const std::wstring& clsid, bool immun
   return key->setValue(kCompatibilityFlags, RegValue::dword(rest));
 }
 
+RegStatus removeKillBit(Registry& registry, const std::wstring& clsid) {
+  if (RegStatus s = writeKillBit(registry, clsid, false); s != regerr::Ok) return s;
+  KeyPtr key;
+  RegStatus s = registry.open(Hive::LocalMachine, killBitKeyPath(clsid), key);
+  if (s == regerr::FileNotFound) return regerr::Ok;
+  if (s != regerr::Ok) return s;
+  std::wstring name;
+  const bool empty = key->enumValue(0, name) == regerr::NoMoreItems && key->enumSubKey(0, name) == regerr::NoMoreItems;
+  key.reset();
+  if (!empty) return regerr::Ok;
+  KeyPtr parent;
+  s = registry.open(Hive::LocalMachine, kActiveXCompatibilityKey, parent);
+  if (s == regerr::Ok) s = parent->deleteSubKey(clsid);
+  return s == regerr::FileNotFound ? regerr::Ok : s;
+}
+
 }  // namespace trova

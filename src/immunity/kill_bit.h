@@ -34,4 +34,8 @@ bool hasKillBit(Registry& registry, const std::wstring& clsid);
 // Returns Ok, or the first failure of the open, create, write or delete.
 RegStatus writeKillBit(Registry& registry, const std::wstring& clsid, bool immune);
 
+// Clears the kill-bit as writeKillBit does and then deletes the control's key
+// when nothing is left in it (no value, no sub-key). A missing key is no error.
+RegStatus removeKillBit(Registry& registry, const std::wstring& clsid);
+
 }  // namespace trova

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "immunity/cisid_file.h"
+#include "formats/cisid_file.h"
 #include "immunity/immunity_page.h"
 #include "immunity/immunity_texts.h"
 #include "immunity/kill_bit.h"
@@ -34,19 +34,19 @@ void ImmunityPage::LoadUserEntries() {
   FileResult why;
   const auto bytes = platform_.files.read(path, &why);
   if (!bytes) {
-    // Said at once: a later save would otherwise replace entries the user never saw.
-    platform_.dialogs.message(L"无法读取自定义插件文件 " + path + L": " + why.reason, kNotice,
-                              MessageStyle::Plain);
+    // Said at once, and the next save keeps the file aside: it would otherwise
+    // replace entries the user never saw.
+    userFileUnread_ = true;
+    platform_.dialogs.message(L"无法读取自定义插件文件 " + path + L": " + why.reason +
+                                  L"\r\n下次保存时，原文件将改名为 cisid.dat.bak 保留。",
+                              kNotice, MessageStyle::Plain);
     return;
   }
   const UserRecords records = decodeUserRecords(*bytes);
   ListView& list = *ListView_cjmy[kUserList];
   {
     ListFill fill(list);
-    for (const KnownControl& e : records.entries) {
-      const bool immune = ReadImmunityState(e.clsid);
-      list.addRow({e.name, e.clsid, immune ? kImmune : kNotImmune}, immune);
-    }
+    for (const KnownControl& e : records.entries) addRow(kUserList, e.name, ImmunityRow{e.clsid, false});
   }
   // With no entry the tab keeps its plain caption, as before any entry was read.
   if (!records.entries.empty()) refreshUserHeader();
@@ -65,10 +65,12 @@ void ImmunityPage::SSTab_cjmy_Click() {
 }
 
 void ImmunityPage::Command_yhzdytj_Click() {
-  std::wstring name = platform_.dialogs.input(L"请输入插件名称:", kAddTitle, L"");
+  // A cancelled name prompt still leads to the CLSID prompt, as an empty answer does.
+  std::wstring name = platform_.dialogs.input(L"请输入插件名称:", kAddTitle, L"").value_or(L"");
   if (name.empty()) name = L"未命名";
-  const std::wstring clsid = platform_.dialogs.input(
-      L"请输入插件cisid:\r\n例如:{00000000-0000-0000-0000-000000000000}", kAddTitle, L"");
+  const std::wstring clsid =
+      platform_.dialogs.input(L"请输入插件cisid:\r\n例如:{00000000-0000-0000-0000-000000000000}", kAddTitle, L"")
+          .value_or(L"");
 
   // Only the braces are tested, as typed; a backslash would make the text a
   // path to some other key below ActiveX Compatibility.
@@ -94,24 +96,19 @@ void ImmunityPage::Command_yhzdytj_Click() {
   }
 
   // The state goes in with the row, so a list sorted by any column puts it in its place.
-  const bool immune = ReadImmunityState(clsid);
-  ListView_cjmy[kUserList]->addRow({name, clsid, immune ? kImmune : kNotImmune}, immune);
+  addRow(kUserList, name, ImmunityRow{clsid, false});
   refreshUserHeader();
 }
 
 void ImmunityPage::Command_yhzdysc_Click() {
   ListView& list = *ListView_cjmy[kUserList];
   const int row = list.selectedRow();
-  if (row < 0 || row >= list.rowCount()) return;
-  const std::wstring clsid = list.cell(row, 1);
-
+  const ImmunityRow* entry = recordOf<ImmunityRow>(list, row);
+  if (!entry) return;
+  // Only Trova's kill-bit goes: the control's other flags stay, and its key
+  // goes only when nothing else is left in it.
   RegStatus failure = regerr::Ok;
-  if (usableAsKeyName(clsid)) {
-    KeyPtr key;
-    RegStatus s = platform_.registry.open(Hive::LocalMachine, kActiveXCompatibilityKey, key);
-    if (s == regerr::Ok) s = key->deleteSubKey(clsid);
-    if (s != regerr::Ok && s != regerr::FileNotFound) failure = s;  // a missing key is no error
-  }
+  if (usableAsKeyName(entry->clsid)) failure = removeKillBit(platform_.registry, entry->clsid);
   list.removeRow(row);
   refreshUserHeader();
   if (failure != regerr::Ok) {
@@ -136,12 +133,36 @@ void ImmunityPage::Command_yhzdybc_Click() {
                               MessageStyle::Plain);
     return;
   }
-  const FileResult written = platform_.files.replace(userFilePath(), *bytes);
+  const std::wstring path = userFilePath();
+  std::wstring keptAs;
+  if (userFileUnread_ && platform_.files.exists(path)) {
+    // The file could not be read at start-up, so the list does not hold what
+    // it held: it is kept aside instead of being replaced blind.
+    for (int n = 1; n < 100 && keptAs.empty(); ++n) {
+      const std::wstring aside = path + L".bak" + (n == 1 ? L"" : std::to_wstring(n));
+      if (platform_.files.exists(aside)) continue;
+      const FileResult moved = platform_.files.move(path, aside);
+      if (!moved) {
+        platform_.dialogs.message(L"保存失败: 无法读取的原文件未能改名保留: " + moved.reason, kNotice,
+                                  MessageStyle::Plain);
+        return;
+      }
+      keptAs = aside;
+    }
+    if (keptAs.empty()) {
+      platform_.dialogs.message(L"保存失败: 无法读取的原文件没有可以改名保留的名称。", kNotice, MessageStyle::Plain);
+      return;
+    }
+    userFileUnread_ = false;
+  }
+  const FileResult written = platform_.files.replace(path, *bytes);
   if (!written) {
     platform_.dialogs.message(L"保存失败: " + written.reason, kNotice, MessageStyle::Plain);
     return;
   }
-  platform_.dialogs.message(L"保存成功!", kNotice, MessageStyle::Plain);
+  std::wstring text = L"保存成功!";
+  if (!keptAs.empty()) text += L"\r\n无法读取的原文件已改名为 " + keptAs + L" 保留。";
+  platform_.dialogs.message(text, kNotice, MessageStyle::Plain);
 }
 
 }  // namespace trova

@@ -10,4 +10,9 @@ namespace trova {
 std::string toAnsi(std::wstring_view text);
 std::wstring fromAnsi(std::string_view bytes);
 
+// Bytes whose encoding is not known (a line of a file other programs write, a
+// message from a library): UTF-8 where they are valid UTF-8, else the ANSI
+// code page. Plain ASCII reads the same either way.
+std::wstring fromUtf8OrAnsi(std::string_view bytes);
+
 }  // namespace trova

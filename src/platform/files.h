@@ -23,6 +23,10 @@ class FileSystem {
   // Writes a temporary file beside the target and then replaces the target, so a
   // failed write leaves an existing file as it was.
   virtual FileResult replace(const std::wstring& path, const std::string& bytes) = 0;
+  // Renames a file; refused when `to` already exists.
+  virtual FileResult move(const std::wstring& from, const std::wstring& to) = 0;
+  // Copies a file, attributes and all; refused when `to` already exists.
+  virtual FileResult copy(const std::wstring& from, const std::wstring& to) = 0;
 };
 
 // The lines encoded in the ANSI code page, each followed by CR LF.

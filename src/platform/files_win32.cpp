@@ -136,4 +136,16 @@ FileResult Win32Files::replace(const std::wstring& path, const std::string& byte
   return {};
 }
 
+FileResult Win32Files::move(const std::wstring& from, const std::wstring& to) {
+  // Without MOVEFILE_REPLACE_EXISTING an existing target is refused.
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH))
+    return failure(GetLastError());
+  return {};
+}
+
+FileResult Win32Files::copy(const std::wstring& from, const std::wstring& to) {
+  if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) return failure(GetLastError());
+  return {};
+}
+
 }  // namespace trova

@@ -12,8 +12,8 @@ std::wstring MemoryFiles::key(const std::wstring& path) {
 
 std::optional<std::string> MemoryFiles::read(const std::wstring& path, FileResult* why) {
   auto it = files.find(key(path));
-  if (it == files.end()) {
-    if (why) *why = FileResult::failure(L"文件不存在");
+  if (it == files.end() || unreadable.count(key(path))) {
+    if (why) *why = FileResult::failure(it == files.end() ? L"文件不存在" : L"拒绝访问");
     return std::nullopt;
   }
   return it->second;
@@ -22,6 +22,25 @@ std::optional<std::string> MemoryFiles::read(const std::wstring& path, FileResul
 FileResult MemoryFiles::replace(const std::wstring& path, const std::string& bytes) {
   if (readOnly.count(key(path))) return FileResult::failure(L"拒绝访问");
   files[key(path)] = bytes;
+  return {};
+}
+
+FileResult MemoryFiles::move(const std::wstring& from, const std::wstring& to) {
+  if (FileResult copied = copy(from, to); !copied) return copied;
+  if (readOnly.count(key(from))) {
+    files.erase(key(to));
+    return FileResult::failure(L"拒绝访问");
+  }
+  files.erase(key(from));
+  return {};
+}
+
+FileResult MemoryFiles::copy(const std::wstring& from, const std::wstring& to) {
+  auto it = files.find(key(from));
+  if (it == files.end()) return FileResult::failure(L"文件不存在");
+  if (files.count(key(to))) return FileResult::failure(L"文件已存在");
+  if (readOnly.count(key(to))) return FileResult::failure(L"拒绝访问");
+  files[key(to)] = it->second;
   return {};
 }
 
@@ -37,10 +56,32 @@ ShellResult RecordingShell::start(const std::wstring& program, const std::wstrin
   return {};
 }
 
-std::wstring ScriptedDialogs::input(const std::wstring& prompt, const std::wstring& title,
-                                    const std::wstring& initial) {
+std::wstring RecordingShell::expandVariables(const std::wstring& text) {
+  std::wstring out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t open = text.find(L'%', i);
+    const std::size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
+    if (close == std::wstring::npos) break;
+    std::wstring name;
+    for (wchar_t c : text.substr(open + 1, close - open - 1)) name.push_back(foldCase(c));
+    auto it = variables.find(name);
+    out += text.substr(i, open - i);
+    if (it != variables.end()) {
+      out += it->second;
+      i = close + 1;
+    } else {
+      out += text.substr(open, close - open);  // not set: kept, and its closing % may open the next
+      i = close;
+    }
+  }
+  return out + text.substr(i);
+}
+
+std::optional<std::wstring> ScriptedDialogs::input(const std::wstring& prompt, const std::wstring& title,
+                                                   const std::wstring& initial) {
   prompts.push_back({prompt, title, initial});
-  if (inputAnswers.empty()) return {};
+  if (inputAnswers.empty()) return std::nullopt;
   auto answer = inputAnswers.front();
   inputAnswers.pop_front();
   return answer;

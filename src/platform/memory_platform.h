@@ -15,9 +15,12 @@ class MemoryFiles final : public FileSystem {
   bool exists(const std::wstring& path) override { return files.count(key(path)) != 0; }
   std::optional<std::string> read(const std::wstring& path, FileResult* why) override;
   FileResult replace(const std::wstring& path, const std::string& bytes) override;
+  FileResult move(const std::wstring& from, const std::wstring& to) override;
+  FileResult copy(const std::wstring& from, const std::wstring& to) override;
 
-  // Paths whose writes fail, as a read-only folder or a locked file would.
-  std::set<std::wstring> readOnly;
+  // Paths whose writes fail, as a read-only folder or a locked file would, and
+  // paths that are there but cannot be read.
+  std::set<std::wstring> readOnly, unreadable;
   std::map<std::wstring, std::string> files;  // keyed by lower-case path
   static std::wstring key(const std::wstring& path);
 };
@@ -26,7 +29,9 @@ class RecordingShell final : public Shell {
  public:
   ShellResult open(const std::wstring& target) override;
   ShellResult start(const std::wstring& program, const std::wstring& arguments) override;
+  std::wstring expandVariables(const std::wstring& text) override;
   std::vector<std::wstring> opened;
+  std::map<std::wstring, std::wstring> variables;  // by upper-case name, e.g. L"PROGRAMFILES"
   std::vector<std::pair<std::wstring, std::wstring>> started;
   bool fail = false;  // when set, every call fails as if no program were found
 };
@@ -43,13 +48,13 @@ class ScriptedDialogs final : public Dialogs {
   void message(const std::wstring& text, const std::wstring& title, MessageStyle style) override {
     messages.push_back({text, title, style});
   }
-  std::wstring input(const std::wstring& prompt, const std::wstring& title,
-                     const std::wstring& initial) override;
+  std::optional<std::wstring> input(const std::wstring& prompt, const std::wstring& title,
+                                    const std::wstring& initial) override;
   std::optional<std::wstring> saveFile(const FileDialogSpec& spec) override;
   std::optional<std::wstring> openFile(const FileDialogSpec& spec) override;
 
-  // Answers handed out in order; an exhausted queue answers as a cancel would.
-  std::deque<std::wstring> inputAnswers;
+  // Answers handed out in order (nothing = Cancel); an exhausted queue cancels.
+  std::deque<std::optional<std::wstring>> inputAnswers;
   std::deque<std::optional<std::wstring>> fileAnswers;
   std::vector<Message> messages;
   std::vector<Prompt> prompts;

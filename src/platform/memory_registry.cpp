@@ -150,7 +150,7 @@ class MemoryKey final : public RegKey {
     auto victim = parent->child(parts.back());
     if (!victim) return regerr::FileNotFound;
     if (victim->denied()) return regerr::AccessDenied;
-    if (!victim->children.empty()) return regerr::AccessDenied;  // what Windows answers
+    if (!victim->children.empty()) return regerr::KeyHasChildren;
     victim->deleted = true;
     auto& kids = parent->children;
     kids.erase(std::find(kids.begin(), kids.end(), victim));

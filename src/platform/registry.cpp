@@ -45,6 +45,7 @@ std::wstring describeFailure(RegStatus status) {
     case regerr::Ok: return L"";
     case regerr::AccessDenied: return L"没有修改注册表的权限，请以管理员身份运行 Trova";
     case regerr::FileNotFound: return L"注册表项不存在";
+    case regerr::KeyHasChildren: return L"它的注册表项下还有子项";
     default: return L"注册表操作失败 (错误代码 " + std::to_wstring(status) + L")";
   }
 }

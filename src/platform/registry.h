@@ -23,6 +23,10 @@ constexpr RegStatus InvalidHandle = 6;
 constexpr RegStatus InvalidParameter = 87;
 constexpr RegStatus MoreData = 234;
 constexpr RegStatus NoMoreItems = 259;
+// A key that still has sub-keys cannot be deleted. Windows says "access
+// denied" then, which would wrongly blame the user's rights; the registry
+// layer answers this instead.
+constexpr RegStatus KeyHasChildren = 1020;
 }  // namespace regerr
 
 enum class RegType : std::uint32_t {
@@ -42,6 +46,7 @@ struct RegValue {
   std::wstring asText() const;
   // The first four bytes as a little-endian number, when there are four.
   std::optional<std::uint32_t> asDword() const;
+  bool operator==(const RegValue&) const = default;
 };
 
 class RegKey;
@@ -68,7 +73,8 @@ class RegKey {
   virtual RegStatus queryValue(std::wstring_view name, RegValue& out) = 0;
   virtual RegStatus setValue(std::wstring_view name, const RegValue& value) = 0;
   virtual RegStatus deleteValue(std::wstring_view name) = 0;
-  // Removes that one sub-key; refused while it has sub-keys of its own.
+  // Removes that one sub-key; refused with KeyHasChildren while it has
+  // sub-keys of its own.
   virtual RegStatus deleteSubKey(std::wstring_view name) = 0;
 };
 

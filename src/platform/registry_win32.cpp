@@ -135,7 +135,19 @@ RegStatus Win32Key::deleteValue(std::wstring_view name) {
 RegStatus Win32Key::deleteSubKey(std::wstring_view name) {
   // An empty name would delete this key itself; callers always mean a sub-key.
   if (name.empty()) return ERROR_INVALID_PARAMETER;
-  return RegDeleteKeyW(handle_, terminated(name).c_str());
+  const std::wstring path = terminated(name);
+  LSTATUS rc = RegDeleteKeyW(handle_, path.c_str());
+  if (rc != ERROR_ACCESS_DENIED) return rc;
+  // Windows refuses a key that still has keys of its own with the same code as
+  // missing rights; tell the two apart here, once, for every caller.
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(handle_, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS) return rc;
+  wchar_t child[256];
+  DWORD length = 256;
+  const LSTATUS first = RegEnumKeyExW(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+  const bool hasChildren = first == ERROR_SUCCESS || first == ERROR_MORE_DATA;
+  RegCloseKey(key);
+  return hasChildren ? regerr::KeyHasChildren : rc;
 }
 
 HKEY Win32Registry::rootOf(Hive hive) noexcept {

@@ -19,6 +19,9 @@ class Shell {
   virtual ShellResult open(const std::wstring& target) = 0;
   // Starts a program with a command-line argument string.
   virtual ShellResult start(const std::wstring& program, const std::wstring& arguments) = 0;
+  // The text with its %VARIABLES% replaced by their values in the program's
+  // environment; a name that is not set stays as written.
+  virtual std::wstring expandVariables(const std::wstring& text) = 0;
 };
 
 enum class MessageStyle { Plain, Information };
@@ -35,9 +38,10 @@ class Dialogs {
   virtual ~Dialogs() = default;
   // An OK-only box; an empty title shows the program's title, "Trova".
   virtual void message(const std::wstring& text, const std::wstring& title, MessageStyle style) = 0;
-  // A modal prompt; the typed text, or empty when cancelled.
-  virtual std::wstring input(const std::wstring& prompt, const std::wstring& title,
-                             const std::wstring& initial) = 0;
+  // A modal prompt: the typed text (which may be empty), or nothing when the
+  // user cancelled.
+  virtual std::optional<std::wstring> input(const std::wstring& prompt, const std::wstring& title,
+                                            const std::wstring& initial) = 0;
   // The chosen path, or nothing when the user cancelled.
   virtual std::optional<std::wstring> saveFile(const FileDialogSpec& spec) = 0;
   virtual std::optional<std::wstring> openFile(const FileDialogSpec& spec) = 0;

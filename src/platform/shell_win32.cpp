@@ -8,7 +8,7 @@ namespace trova {
 
 namespace {
 
-ShellResult execute(const std::wstring& file, const std::wstring& parameters, bool expandVariables) {
+ShellResult execute(const std::wstring& file, const std::wstring& parameters) {
   if (file.empty()) return {false, describeSystemError(ERROR_FILE_NOT_FOUND)};
   // Some handlers the shell picks are COM objects; they need COM on this thread.
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -16,7 +16,7 @@ ShellResult execute(const std::wstring& file, const std::wstring& parameters, bo
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   // No "open with" box from the shell: a failure is reported by the program itself.
-  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | (expandVariables ? SEE_MASK_DOENVSUBST : 0);
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
   info.hwnd = nullptr;
   info.lpVerb = L"open";
   info.lpFile = file.c_str();
@@ -33,12 +33,28 @@ ShellResult execute(const std::wstring& file, const std::wstring& parameters, bo
 
 }  // namespace
 
-// A web address is never expanded: its percent escapes could read as variables.
-ShellResult Win32Shell::open(const std::wstring& target) { return execute(target, L"", false); }
+// Nothing is expanded here: a web address's percent escapes could read as
+// variables, and a stored command's variables are expanded by the caller
+// before it is split into program and arguments.
+ShellResult Win32Shell::open(const std::wstring& target) { return execute(target, L""); }
 
 ShellResult Win32Shell::start(const std::wstring& program, const std::wstring& arguments) {
-  // Stored commands often name their program as "%SystemRoot%\\...".
-  return execute(program, arguments, true);
+  return execute(program, arguments);
+}
+
+std::wstring Win32Shell::expandVariables(const std::wstring& text) {
+  if (text.find(L'%') == std::wstring::npos) return text;
+  std::wstring out(text.size() + 256, L'\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD needed = ExpandEnvironmentStringsW(text.c_str(), out.data(), static_cast<DWORD>(out.size()));
+    if (needed == 0) return text;
+    if (needed <= out.size()) {
+      out.resize(needed - 1);  // without the terminator
+      return out;
+    }
+    out.resize(needed);
+  }
+  return text;
 }
 
 }  // namespace trova

@@ -21,6 +21,8 @@ std::wstring describeSystemError(DWORD code) {
     case ERROR_WRITE_PROTECT: return L"磁盘处于写保护状态";
     case ERROR_NO_ASSOCIATION: return L"找不到打开它的程序";
     case ERROR_CANCELLED: return L"操作已取消";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return L"文件已存在";
     default: break;
   }
   wchar_t* text = nullptr;

@@ -122,6 +122,29 @@ std::wstring fromUtf8(std::string_view text) {
   return out;
 }
 
+bool isValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    std::size_t extra = 0;
+    if (b >= 0xC2 && b <= 0xDF) extra = 1;
+    else if (b >= 0xE0 && b <= 0xEF) extra = 2;
+    else if (b >= 0xF0 && b <= 0xF4) extra = 3;
+    else if (b >= 0x80) return false;
+    if (i + extra >= text.size() && extra > 0) return false;
+    char32_t c = b & (0x7F >> extra);
+    for (std::size_t k = 1; k <= extra; ++k) {
+      const auto n = static_cast<unsigned char>(text[i + k]);
+      if ((n & 0xC0) != 0x80) return false;
+      c = (c << 6) | (n & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    if ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c < 0xE000))) || (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))
+      return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
 wchar_t foldCase(wchar_t c) {
   // The scripts registry names and list texts are written in, mapped as Windows
   // upper-cases them, the same on every system: towupper depends on the C

@@ -15,6 +15,8 @@ std::vector<std::uint8_t> toUtf16Bytes(std::wstring_view text, bool withTerminat
 std::wstring fromUtf16Bytes(const std::uint8_t* data, std::size_t size);
 std::string toUtf8(std::wstring_view text);
 std::wstring fromUtf8(std::string_view text);
+// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
+bool isValidUtf8(std::string_view text);
 
 // Upper-cases one character the way key and value names are compared.
 wchar_t foldCase(wchar_t c);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/dialog_ids.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -53,19 +54,23 @@ class Win32Files final : public FileSystem {
   bool exists(const std::wstring& path) override;
   std::optional<std::string> read(const std::wstring& path, FileResult* why = nullptr) override;
   FileResult replace(const std::wstring& path, const std::string& bytes) override;
+  FileResult move(const std::wstring& from, const std::wstring& to) override;
+  FileResult copy(const std::wstring& from, const std::wstring& to) override;
 };
 
 class Win32Shell final : public Shell {
  public:
   ShellResult open(const std::wstring& target) override;
   ShellResult start(const std::wstring& program, const std::wstring& arguments) override;
+  std::wstring expandVariables(const std::wstring& text) override;
 };
 
 class Win32Dialogs final : public Dialogs {
  public:
-  // Control identifiers of the input box, fixed so tests and tools can find them.
-  static constexpr int kInputPromptId = 101;
-  static constexpr int kInputEditId = 102;
+  // Control identifiers of the input box (a dialog of trova.rc), so tests and
+  // tools can find them.
+  static constexpr int kInputPromptId = IDC_INPUT_PROMPT;
+  static constexpr int kInputEditId = IDC_INPUT_EDIT;
   static constexpr int kInputOkId = IDOK;
   static constexpr int kInputCancelId = IDCANCEL;
 
@@ -74,8 +79,8 @@ class Win32Dialogs final : public Dialogs {
   HWND owner() const noexcept { return owner_; }
 
   void message(const std::wstring& text, const std::wstring& title, MessageStyle style) override;
-  std::wstring input(const std::wstring& prompt, const std::wstring& title,
-                     const std::wstring& initial) override;
+  std::optional<std::wstring> input(const std::wstring& prompt, const std::wstring& title,
+                                    const std::wstring& initial) override;
   std::optional<std::wstring> saveFile(const FileDialogSpec& spec) override;
   std::optional<std::wstring> openFile(const FileDialogSpec& spec) override;
 

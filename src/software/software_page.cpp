@@ -1,11 +1,21 @@
 #include "software/software_page.h"
 
+#include "app/list_behaviour.h"
 #include "platform/command_line.h"
 #include "platform/files.h"
 
 namespace trova {
 
 using namespace software;
+
+SoftwarePage::SoftwarePage(PageSite& site)
+    : platform_(site.platform), ListView_rjxz(site.controls.listView(L"ListView_rjxz")) {
+  site.onPick(PickStep::UninstallList, [this] { LoadUninstallList(); });
+  site.onClick(L"Command_rjxzxz", [this] { Command_rjxzxz_Click(); });
+  site.onClick(L"Command_rjxzsc", [this] { Command_rjxzsc_Click(); });
+  shareList(site, {.name = L"ListView_rjxz", .list = &ListView_rjxz, .menu = L"cd_rjxz",
+                   .detailsItem = L"cd_rjxzxxxx", .term = searchRowText});
+}
 
 void SoftwarePage::LoadUninstallList() {
   ListFill fill(ListView_rjxz);
@@ -18,20 +28,24 @@ void SoftwarePage::LoadUninstallList() {
     if (uninstall->openSubKey(alias, entry) != regerr::Ok) continue;
     RegValue name;
     if (entry->queryValue(L"DisplayName", name) != regerr::Ok) continue;
-    ListView_rjxz.addRow({name.asText(), readText(*entry, L"DisplayVersion"),
-                          readText(*entry, L"UninstallString"), alias});
+    const std::wstring command = readText(*entry, L"UninstallString");
+    ListView_rjxz.addRow({name.asText(), readText(*entry, L"DisplayVersion"), command, alias}, false,
+                         SoftwareRow{alias, command});
   }
 }
 
 void SoftwarePage::Command_rjxzxz_Click() {
   const int row = ListView_rjxz.selectedRow();
-  if (row < 0) return;
+  const SoftwareRow* entry = recordOf<SoftwareRow>(ListView_rjxz, row);
+  if (!entry) return;
   const std::wstring what = L"无法卸载“" + ListView_rjxz.cell(row, Name) + L"”";
-  const std::wstring command = ListView_rjxz.cell(row, Uninstaller);
   // Most uninstall commands carry arguments ("MsiExec.exe /X{…}", a quoted
   // path followed by switches); only the program part names a file to start.
   // An unquoted path with spaces is found the way Windows finds it: the
-  // shortest run of words that names an existing file.
+  // shortest run of words that names an existing file. Variables such as
+  // %ProgramFiles% are expanded first, or that search would look for files
+  // under a folder named "%ProgramFiles%".
+  const std::wstring command = platform_.shell.expandVariables(entry->uninstall);
   auto [program, arguments] =
       splitCommandLine(command, [this](const std::wstring& path) { return platform_.files.exists(path); });
   if (program.empty()) return Fail(what, L"它没有登记卸载程序");
@@ -44,9 +58,10 @@ void SoftwarePage::Command_rjxzxz_Click() {
 
 void SoftwarePage::Command_rjxzsc_Click() {
   const int row = ListView_rjxz.selectedRow();
-  if (row < 0) return;
+  const SoftwareRow* entry = recordOf<SoftwareRow>(ListView_rjxz, row);
+  if (!entry) return;
   const std::wstring what = L"无法删除“" + ListView_rjxz.cell(row, Name) + L"”的注册信息";
-  const std::wstring alias = ListView_rjxz.cell(row, Alias);
+  const std::wstring alias = entry->alias;
   // An empty name would address the Uninstall key itself.
   if (alias.empty()) return Fail(what, L"找不到它的注册表项");
   KeyPtr uninstall;
@@ -57,13 +72,6 @@ void SoftwarePage::Command_rjxzsc_Click() {
     ListView_rjxz.removeRow(row);
     return;
   }
-  // Windows refuses a key that still has keys of its own with the same code
-  // as missing rights; tell the two apart so the message is true.
-  KeyPtr entry;
-  std::wstring child;
-  if (s == regerr::AccessDenied && uninstall->openSubKey(alias, entry) == regerr::Ok &&
-      entry->enumSubKey(0, child) == regerr::Ok)
-    return Fail(what, L"它的注册表项下还有子项");
   Fail(what, describeFailure(s));
 }
 

@@ -2,11 +2,10 @@
 // the machine-wide Uninstall key. The user starts a program's own uninstaller
 // or removes a stale registration.
 #pragma once
-#include <array>
 #include <string>
 
+#include "app/page.h"
 #include "platform/registry.h"
-#include "platform/shell.h"
 #include "ui/controls.h"
 
 namespace trova {
@@ -14,16 +13,19 @@ namespace trova {
 namespace software {
 inline constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-// Column positions of ListView_rjxz. The alias column is hidden (width 0) and
-// carries the registration's sub-key name.
+// Column positions of ListView_rjxz. The alias column is hidden (width 0).
 enum Column { Name = 0, Version = 1, Uninstaller = 2, Alias = 3 };
-// Column widths in pixels at 96 dots per inch, for a list of 489 by 281.
-inline constexpr std::array<int, 4> kColumnWidths = {147, 96, 200, 0};
 }  // namespace software
 
-class SoftwarePage {
+// What a row of the software list is: the registration's key and its command.
+struct SoftwareRow {
+  std::wstring alias;      // the sub-key of the Uninstall key
+  std::wstring uninstall;  // "UninstallString" as stored
+};
+
+class SoftwarePage final : public Page {
  public:
-  SoftwarePage(Platform& platform, ListView& list) : platform_(platform), ListView_rjxz(list) {}
+  explicit SoftwarePage(PageSite& site);
 
   // Empties the list and reads every registration that has a display name.
   void LoadUninstallList();

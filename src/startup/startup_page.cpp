@@ -1,20 +1,25 @@
 #include "startup/startup_page.h"
 
-#include <optional>
+#include "app/list_behaviour.h"
 
 namespace trova {
 
 using namespace startup;
 
 namespace {
-std::optional<Hive> hiveOf(const std::wstring& marker) {
-  if (marker == kMachine) return Hive::LocalMachine;
-  if (marker == kUser) return Hive::CurrentUser;
-  return std::nullopt;
-}
-
 bool isDisabled(const std::wstring& command) { return !command.empty() && command.front() == L';'; }
 }  // namespace
+
+StartupPage::StartupPage(PageSite& site)
+    : platform_(site.platform), ListView_qdxm(site.controls.listView(L"ListView_qdxm")) {
+  site.onPick(PickStep::StartupList, [this] { LoadStartupList(); });
+  site.onClick(L"Command_qdxmjy", [this] { Command_qdxmjy_Click(); });
+  site.onClick(L"Command_qdxmqy", [this] { Command_qdxmqy_Click(); });
+  site.onClick(L"Command_qdxmsc", [this] { Command_qdxmsc_Click(); });
+  site.onClick(L"Command_qdxmtj", [this] { Command_qdxmtj_Click(); });
+  shareList(site, {.name = L"ListView_qdxm", .list = &ListView_qdxm, .menu = L"cd_qdxm",
+                   .detailsItem = L"cd_qdxmxxxx", .term = searchRowText});
+}
 
 void StartupPage::LoadStartupList() {
   ListFill fill(ListView_qdxm);
@@ -30,34 +35,35 @@ void StartupPage::AddEntries(Hive hive, const wchar_t* marker) {
   for (std::uint32_t i = 0; run->enumValue(i, name) == regerr::Ok; ++i) {
     // The whole command line, however long: it is what Disable and Enable write back.
     std::wstring command = readText(*run, name);
-    ListView_qdxm.addRow({name, marker, isDisabled(command) ? kDisabled : kEnabled, command});
+    ListView_qdxm.addRow({name, marker, isDisabled(command) ? kDisabled : kEnabled, command}, false,
+                         StartupRow{hive, name, command});
   }
 }
 
 void StartupPage::Command_qdxmjy_Click() {
   const int row = ListView_qdxm.selectedRow();
-  if (row < 0) return;
+  const StartupRow* entry = recordOf<StartupRow>(ListView_qdxm, row);
+  if (!entry) return;
   // Each press adds one more mark, also to an entry that is already disabled,
   // so that every press of "启用" takes back exactly one.
-  Rewrite(row, L";" + ListView_qdxm.cell(row, Command), kDisabled, L"禁用");
+  Rewrite(row, *entry, L";" + entry->command, kDisabled, L"禁用");
 }
 
 void StartupPage::Command_qdxmqy_Click() {
   const int row = ListView_qdxm.selectedRow();
-  if (row < 0) return;
-  std::wstring command = ListView_qdxm.cell(row, Command);
+  const StartupRow* entry = recordOf<StartupRow>(ListView_qdxm, row);
+  if (!entry) return;
+  std::wstring command = entry->command;
   if (isDisabled(command)) command.erase(0, 1);
-  Rewrite(row, command, kEnabled, L"启用");
+  Rewrite(row, *entry, command, kEnabled, L"启用");
 }
 
-void StartupPage::Rewrite(int row, const std::wstring& command, const wchar_t* state,
+void StartupPage::Rewrite(int row, const StartupRow& entry, const std::wstring& command, const wchar_t* state,
                           const wchar_t* action) {
-  const std::wstring name = ListView_qdxm.cell(row, Name);
+  const std::wstring& name = entry.name;
   const std::wstring what = std::wstring(action) + L"启动项“" + name + L"”失败";
-  auto hive = hiveOf(ListView_qdxm.cell(row, Location));
-  if (!hive) return Fail(what, L"不知道它在注册表中的位置");
   KeyPtr run;
-  if (RegStatus s = platform_.registry.open(*hive, kRunKey, run); s != regerr::Ok)
+  if (RegStatus s = platform_.registry.open(entry.hive, kRunKey, run); s != regerr::Ok)
     return Fail(what, describeFailure(s));
 
   // The value keeps its type: an expandable command line written back as a
@@ -70,19 +76,21 @@ void StartupPage::Rewrite(int row, const std::wstring& command, const wchar_t* s
   }
   if (RegStatus s = run->setValue(name, RegValue::text(command, type)); s != regerr::Ok)
     return Fail(what, describeFailure(s));
+  StartupRow updated = entry;
+  updated.command = command;
   ListView_qdxm.setCell(row, State, state);
   ListView_qdxm.setCell(row, Command, command);
+  ListView_qdxm.setRecord(row, std::move(updated));
 }
 
 void StartupPage::Command_qdxmsc_Click() {
   const int row = ListView_qdxm.selectedRow();
-  if (row < 0) return;
-  const std::wstring name = ListView_qdxm.cell(row, Name);
+  const StartupRow* entry = recordOf<StartupRow>(ListView_qdxm, row);
+  if (!entry) return;
+  const std::wstring name = entry->name;
   const std::wstring what = L"删除启动项“" + name + L"”失败";
-  auto hive = hiveOf(ListView_qdxm.cell(row, Location));
-  if (!hive) return Fail(what, L"不知道它在注册表中的位置");
   KeyPtr run;
-  if (RegStatus s = platform_.registry.open(*hive, kRunKey, run); s != regerr::Ok)
+  if (RegStatus s = platform_.registry.open(entry->hive, kRunKey, run); s != regerr::Ok)
     return Fail(what, describeFailure(s));
   // A value that is already gone (removed by another program) is what the user asked for.
   if (RegStatus s = run->deleteValue(name); s != regerr::Ok && s != regerr::FileNotFound)
@@ -98,7 +106,8 @@ void StartupPage::Command_qdxmtj_Click() {
   auto path = platform_.dialogs.openFile(spec);
   if (!path) return;
 
-  std::wstring name = platform_.dialogs.input(L"输入启动项名称:", L"添加", L"");
+  // An empty answer, or none (Cancel), gives the entry a name of its own.
+  std::wstring name = platform_.dialogs.input(L"输入启动项名称:", L"添加", L"").value_or(L"");
   if (name.empty()) name = kUnnamed;
 
   const std::wstring what = L"添加启动项“" + name + L"”失败";
@@ -108,7 +117,7 @@ void StartupPage::Command_qdxmtj_Click() {
     return Fail(what, describeFailure(s));
   if (RegStatus s = run->setValue(name, RegValue::text(*path)); s != regerr::Ok)
     return Fail(what, describeFailure(s));
-  ListView_qdxm.addRow({name, kUser, kEnabled, *path});
+  ListView_qdxm.addRow({name, kUser, kEnabled, *path}, false, StartupRow{Hive::CurrentUser, name, *path});
 }
 
 void StartupPage::Fail(const std::wstring& what, const std::wstring& why) {

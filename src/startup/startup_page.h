@@ -2,11 +2,10 @@
 // machine-wide and the per-user Run keys. A disabled entry stays where it is;
 // its command line is made unusable by a leading ";".
 #pragma once
-#include <array>
 #include <string>
 
+#include "app/page.h"
 #include "platform/registry.h"
-#include "platform/shell.h"
 #include "ui/controls.h"
 
 namespace trova {
@@ -21,13 +20,18 @@ inline constexpr const wchar_t* kUnnamed = L"未命名";
 
 // Column positions of ListView_qdxm.
 enum Column { Name = 0, Location = 1, State = 2, Command = 3 };
-// Column widths in pixels at 96 dots per inch, for a list of 489 by 281.
-inline constexpr std::array<int, 4> kColumnWidths = {167, 60, 60, 170};
 }  // namespace startup
 
-class StartupPage {
+// What a row of the startup list is: the Run value it shows and its command.
+struct StartupRow {
+  Hive hive;
+  std::wstring name;
+  std::wstring command;  // as stored, the ";" of a disabled entry included
+};
+
+class StartupPage final : public Page {
  public:
-  StartupPage(Platform& platform, ListView& list) : platform_(platform), ListView_qdxm(list) {}
+  explicit StartupPage(PageSite& site);
 
   // Empties the list and reads both Run keys again: machine-wide entries first.
   void LoadStartupList();
@@ -38,9 +42,10 @@ class StartupPage {
 
  private:
   void AddEntries(Hive hive, const wchar_t* marker);
-  // Writes `command` to the selected row's value; on success sets the row's
-  // state and command, otherwise leaves the row as it was and says why.
-  void Rewrite(int row, const std::wstring& command, const wchar_t* state, const wchar_t* action);
+  // Writes `command` to the row's value; on success sets the row's state and
+  // command, otherwise leaves the row as it was and says why.
+  void Rewrite(int row, const StartupRow& entry, const std::wstring& command, const wchar_t* state,
+               const wchar_t* action);
   void Fail(const std::wstring& what, const std::wstring& why);
 
   Platform& platform_;

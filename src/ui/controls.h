@@ -2,6 +2,7 @@
 // real windows, tests use the in-memory versions. Rows are addressed by their
 // position in the current display order; column 0 is the row text.
 #pragma once
+#include <any>
 #include <string>
 #include <vector>
 
@@ -15,26 +16,39 @@ struct SortSettings {
   bool enabled = false;
 };
 
-// Orders two cells of a sorted column: by their text, without regard to case.
+// Orders two cells of a sorted column (negative, zero, positive). The real
+// list asks the system to compare as the user's language does (Chinese by
+// pinyin); the in-memory list uses this simpler rule, which agrees with the
+// system on plain ASCII: case ignored, punctuation before digits before letters.
 int compareListText(const std::wstring& a, const std::wstring& b);
+using TextOrder = int (*)(const std::wstring& a, const std::wstring& b);
 // True when a row with cells `a` goes before one with `b` under `sort`; a
 // missing cell counts as empty. Every list sorts stably by this rule.
 bool rowGoesBefore(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b,
-                   const SortSettings& sort);
+                   const SortSettings& sort, TextOrder order = compareListText);
 
 class ListView {
  public:
   virtual ~ListView() = default;
   virtual int rowCount() const = 0;
   virtual int columnCount() const = 0;
-  // Appends a row (text first, then sub-items); returns where it landed.
-  virtual int addRow(const std::vector<std::wstring>& cells, bool checked = false) = 0;
+  // Appends a row (text first, then sub-items) with the record the page keeps
+  // for it; returns where it landed. The record moves with its row when the
+  // list is sorted, so actions read what a row is from it, never from the
+  // texts shown.
+  virtual int addRow(const std::vector<std::wstring>& cells, bool checked = false, std::any record = {}) = 0;
   virtual void removeRow(int row) = 0;
   virtual void clear() = 0;
   virtual std::wstring cell(int row, int column) const = 0;
   virtual void setCell(int row, int column, const std::wstring& text) = 0;
+  virtual const std::any& record(int row) const = 0;
+  virtual void setRecord(int row, std::any record) = 0;
   virtual bool checked(int row) const = 0;
   virtual void setChecked(int row, bool on) = 0;
+  // A cell drawn in the system's grey text colour, for a value that is only a
+  // stand-in (the row is otherwise shown and used as any other).
+  virtual bool cellGrey(int row, int column) const = 0;
+  virtual void setCellGrey(int row, int column, bool grey) = 0;
   // The selected (highlighted) row, or -1.
   virtual int selectedRow() const = 0;
   virtual void selectRow(int row) = 0;
@@ -47,6 +61,13 @@ class ListView {
   virtual void beginFill() = 0;
   virtual void endFill() = 0;
 };
+
+// The record of a row as the page stored it, or null when it holds another type.
+template <typename T>
+const T* recordOf(const ListView& list, int row) {
+  if (row < 0 || row >= list.rowCount()) return nullptr;
+  return std::any_cast<T>(&list.record(row));
+}
 
 // Scope of a fill: redraw and sorting resume when it ends.
 class ListFill {
@@ -96,6 +117,8 @@ class TextBox {
   virtual ~TextBox() = default;
   virtual std::wstring text() const = 0;
   virtual void setText(const std::wstring& text) = 0;
+  virtual bool enabled() const = 0;
+  virtual void setEnabled(bool on) = 0;
 };
 
 class Button {

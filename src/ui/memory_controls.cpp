@@ -2,8 +2,8 @@
 
 namespace trova {
 
-int MemoryListView::addRow(const std::vector<std::wstring>& cells, bool checked) {
-  Row row{cells, checked};
+int MemoryListView::addRow(const std::vector<std::wstring>& cells, bool checked, std::any record) {
+  Row row{cells, checked, std::move(record), {}};
   row.cells.resize(std::max<std::size_t>(headers_.size(), 1));
   rows_.push_back(std::move(row));
   int at = rowCount() - 1;
@@ -27,6 +27,18 @@ void MemoryListView::setCell(int row, int column, const std::wstring& text) {
   auto& cells = rows_.at(static_cast<std::size_t>(row)).cells;
   if (static_cast<std::size_t>(column) >= cells.size()) cells.resize(static_cast<std::size_t>(column) + 1);
   cells[static_cast<std::size_t>(column)] = text;
+}
+
+bool MemoryListView::cellGrey(int row, int column) const {
+  const auto& grey = rows_.at(static_cast<std::size_t>(row)).grey;
+  return column >= 0 && static_cast<std::size_t>(column) < grey.size() && grey[static_cast<std::size_t>(column)];
+}
+
+void MemoryListView::setCellGrey(int row, int column, bool grey) {
+  auto& flags = rows_.at(static_cast<std::size_t>(row)).grey;
+  if (column < 0) return;
+  if (static_cast<std::size_t>(column) >= flags.size()) flags.resize(static_cast<std::size_t>(column) + 1);
+  flags[static_cast<std::size_t>(column)] = grey;
 }
 
 void MemoryListView::setSort(const SortSettings& settings) {

@@ -12,7 +12,7 @@ class MemoryListView final : public ListView {
 
   int rowCount() const override { return static_cast<int>(rows_.size()); }
   int columnCount() const override { return static_cast<int>(headers_.size()); }
-  int addRow(const std::vector<std::wstring>& cells, bool checked) override;
+  int addRow(const std::vector<std::wstring>& cells, bool checked = false, std::any record = {}) override;
   void removeRow(int row) override;
   void clear() override {
     rows_.clear();
@@ -20,8 +20,12 @@ class MemoryListView final : public ListView {
   }
   std::wstring cell(int row, int column) const override;
   void setCell(int row, int column, const std::wstring& text) override;
+  const std::any& record(int row) const override { return rows_.at(static_cast<std::size_t>(row)).record; }
+  void setRecord(int row, std::any record) override { rows_.at(static_cast<std::size_t>(row)).record = std::move(record); }
   bool checked(int row) const override { return rows_.at(static_cast<std::size_t>(row)).checked; }
   void setChecked(int row, bool on) override { rows_.at(static_cast<std::size_t>(row)).checked = on; }
+  bool cellGrey(int row, int column) const override;
+  void setCellGrey(int row, int column, bool grey) override;
   int selectedRow() const override { return selected_; }
   void selectRow(int row) override { selected_ = row; }
   std::wstring header(int column) const override { return headers_.at(static_cast<std::size_t>(column)); }
@@ -39,6 +43,8 @@ class MemoryListView final : public ListView {
   struct Row {
     std::vector<std::wstring> cells;
     bool checked = false;
+    std::any record;
+    std::vector<bool> grey;  // by column
   };
   // Sorts by the settings; returns where the row first at `track` went.
   int sortRows(int track = -1);
@@ -101,9 +107,12 @@ class MemoryTextBox final : public TextBox {
  public:
   std::wstring text() const override { return text_; }
   void setText(const std::wstring& text) override { text_ = text; }
+  bool enabled() const override { return enabled_; }
+  void setEnabled(bool on) override { enabled_ = on; }
 
  private:
   std::wstring text_;
+  bool enabled_ = true;
 };
 
 class MemoryButton final : public Button {

@@ -137,8 +137,8 @@ void Win32ListView::moveSelection(int row) const {
   SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-int Win32ListView::addRow(const std::vector<std::wstring>& cells, bool checked) {
-  Row r{cells, checked, nextId_++};
+int Win32ListView::addRow(const std::vector<std::wstring>& cells, bool checked, std::any record) {
+  Row r{cells, checked, nextId_++, std::move(record), {}};
   r.cells.resize(static_cast<std::size_t>(columns_ > 0 ? columns_ : 1));
   rows_.push_back(std::move(r));
   int row = rowCount() - 1;
@@ -186,6 +186,50 @@ void Win32ListView::setCell(int row, int column, const std::wstring& text) {
   if (static_cast<std::size_t>(column) >= cells.size()) cells.resize(static_cast<std::size_t>(column) + 1);
   cells[static_cast<std::size_t>(column)] = text;
   redraw(row, row);
+}
+
+const std::any& Win32ListView::record(int row) const {
+  static const std::any none;
+  return valid(row) ? rows_[static_cast<std::size_t>(row)].record : none;
+}
+
+void Win32ListView::setRecord(int row, std::any record) {
+  if (valid(row)) rows_[static_cast<std::size_t>(row)].record = std::move(record);
+}
+
+bool Win32ListView::cellGrey(int row, int column) const {
+  if (!valid(row) || column < 0) return false;
+  const auto& grey = rows_[static_cast<std::size_t>(row)].grey;
+  return static_cast<std::size_t>(column) < grey.size() && grey[static_cast<std::size_t>(column)];
+}
+
+void Win32ListView::setCellGrey(int row, int column, bool grey) {
+  if (!valid(row) || column < 0 || column >= columns_) return;
+  auto& flags = rows_[static_cast<std::size_t>(row)].grey;
+  if (static_cast<std::size_t>(column) >= flags.size()) flags.resize(static_cast<std::size_t>(column) + 1);
+  flags[static_cast<std::size_t>(column)] = grey;
+  redraw(row, row);
+}
+
+LRESULT Win32ListView::customDraw(NMLVCUSTOMDRAW& draw) const {
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      const int row = static_cast<int>(draw.nmcd.dwItemSpec);
+      // Every sub-item is told its colour: the control keeps the last one given.
+      draw.clrText = GetSysColor(cellGrey(row, draw.iSubItem) ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT);
+      return CDRF_NEWFONT;
+    }
+    default: return CDRF_DODEFAULT;
+  }
+}
+
+int Win32ListView::compareForUser(const std::wstring& a, const std::wstring& b) {
+  const int r = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
+                                b.c_str(), static_cast<int>(b.size()), nullptr, nullptr, 0);
+  // CSTR_LESS_THAN, CSTR_EQUAL, CSTR_GREATER_THAN are 1, 2, 3; 0 is a failure.
+  return r == 0 ? compareListText(a, b) : r - CSTR_EQUAL;
 }
 
 bool Win32ListView::checked(int row) const { return valid(row) && rows_[static_cast<std::size_t>(row)].checked; }
@@ -249,7 +293,7 @@ int Win32ListView::sortRows(long long track) {
   const int selected = selectedRow();
   const long long selectedId = selected >= 0 ? rows_[static_cast<std::size_t>(selected)].id : -1;
   std::stable_sort(rows_.begin(), rows_.end(),
-                   [&](const Row& a, const Row& b) { return rowGoesBefore(a.cells, b.cells, sort_); });
+                   [&](const Row& a, const Row& b) { return rowGoesBefore(a.cells, b.cells, sort_, compareForUser); });
   int trackedAt = -1;
   int selectedAt = -1;
   for (int r = 0; r < rowCount(); ++r) {

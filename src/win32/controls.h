@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <any>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,13 +31,17 @@ class Win32ListView final : public ListView {
 
   int rowCount() const override { return static_cast<int>(rows_.size()); }
   int columnCount() const override { return columns_; }
-  int addRow(const std::vector<std::wstring>& cells, bool checked) override;
+  int addRow(const std::vector<std::wstring>& cells, bool checked = false, std::any record = {}) override;
   void removeRow(int row) override;
   void clear() override;
   std::wstring cell(int row, int column) const override;
   void setCell(int row, int column, const std::wstring& text) override;
+  const std::any& record(int row) const override;
+  void setRecord(int row, std::any record) override;
   bool checked(int row) const override;
   void setChecked(int row, bool on) override;
+  bool cellGrey(int row, int column) const override;
+  void setCellGrey(int row, int column, bool grey) override;
   int selectedRow() const override;
   void selectRow(int row) override;
   std::wstring header(int column) const override;
@@ -50,12 +55,18 @@ class Win32ListView final : public ListView {
   void answer(NMLVDISPINFOW& info) const;
   // The row whose text starts with what the user typed (LVN_ODFINDITEMW), or -1.
   int find(const NMLVFINDITEMW& request) const;
+  // Colours a grey cell's text while the control paints (NM_CUSTOMDRAW).
+  LRESULT customDraw(NMLVCUSTOMDRAW& draw) const;
+  // The order of two texts for the user's language, case ignored.
+  static int compareForUser(const std::wstring& a, const std::wstring& b);
 
  private:
   struct Row {
     std::vector<std::wstring> cells;
     bool checked = false;
     long long id = 0;
+    std::any record;
+    std::vector<bool> grey;  // by column
   };
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
   bool valid(int row) const { return row >= 0 && row < rowCount(); }
@@ -125,6 +136,8 @@ class Win32TextBox final : public TextBox {
   explicit Win32TextBox(HWND hwnd) : hwnd_(hwnd) {}
   std::wstring text() const override { return windowText(hwnd_); }
   void setText(const std::wstring& text) override { SetWindowTextW(hwnd_, text.c_str()); }
+  bool enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
+  void setEnabled(bool on) override { EnableWindow(hwnd_, on ? TRUE : FALSE); }
 
  private:
   HWND hwnd_;

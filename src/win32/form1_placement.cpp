@@ -5,7 +5,8 @@
 #include <commctrl.h>
 
 #include "platform/dpi_win32.h"
-#include "win32/form1_design.h"
+#include "app/form1_design.h"
+#include "app/page.h"
 #include "win32/form1_window.h"
 
 namespace trova::win32 {
@@ -54,7 +55,7 @@ void Form1Window::layout() {
   };
 
   std::vector<std::wstring> mainPages;
-  for (int i = 0; i < 5; ++i) mainPages.push_back(L"Pictureframe(" + std::to_wstring(i) + L")");
+  for (int i = 0; i < static_cast<int>(mainTabCaptions().size()); ++i) mainPages.push_back(mainPageName(i));
   SIZE page = pageArea(L"TabStrip_cjmy", L"", mainPages);
   const int pw = page.cx, ph = page.cy;
 

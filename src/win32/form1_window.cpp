@@ -4,9 +4,11 @@
 
 #include <exception>
 
-#include "win32/controls.h"
+#include "app/form1_design.h"
+#include "platform/codepage.h"
 #include "platform/dpi_win32.h"
-#include "win32/form1_design.h"
+#include "win32/control_set.h"
+#include "win32/controls.h"
 #include "win32/resource.h"
 
 namespace trova::win32 {
@@ -14,6 +16,10 @@ namespace trova::win32 {
 namespace {
 constexpr const wchar_t* kPanelClass = L"TrovaPanel";
 constexpr int kFirstControlId = 1000;
+constexpr UINT_PTR kTabStripSubclassId = 0x7473;  // "ts"
+// Posted to the window once it is first shown: the moment to show what
+// start-up found.
+constexpr UINT kStartupNoticesMessage = WM_APP + 2;
 
 // Pages and frames pass their children's notifications on to the main window,
 // where one place routes them to the page logic.
@@ -51,12 +57,6 @@ class Win32PopupMenus final : public PopupMenus {
   std::function<void(const std::wstring&)> chosen_;
 };
 
-template <typename T, typename... Args>
-T* keep(std::vector<std::shared_ptr<void>>& store, Args&&... args) {
-  auto p = std::make_shared<T>(std::forward<Args>(args)...);
-  store.push_back(p);
-  return p.get();
-}
 }  // namespace
 
 bool registerForm1Classes(HINSTANCE instance) {
@@ -66,7 +66,7 @@ bool registerForm1Classes(HINSTANCE instance) {
   main.hInstance = instance;
   main.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TROVA));
   main.hIconSm = main.hIcon;
-  main.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   main.lpszClassName = Form1Window::kClassName;
   WNDCLASSEXW panel = main;
@@ -92,8 +92,7 @@ HWND Form1Window::control(const std::wstring& name) const {
 }
 
 Win32ListView* Form1Window::list(const std::wstring& name) const {
-  auto it = lists_.find(control(name));
-  return it == lists_.end() ? nullptr : it->second;
+  return controlSet_ ? controlSet_->listOf(control(name)) : nullptr;
 }
 
 HWND Form1Window::create(HINSTANCE instance) {
@@ -109,7 +108,8 @@ HWND Form1Window::create(HINSTANCE instance) {
   buildLogic();
   form_->Form_Load();
   // The first tab is the selected one at start, so its page is the one shown.
-  for (int i = 0; i < 5; ++i) ShowWindow(control(L"Pictureframe(" + std::to_wstring(i) + L")"), i == 0 ? SW_SHOW : SW_HIDE);
+  const int pages = static_cast<int>(mainTabCaptions().size());
+  for (int i = 0; i < pages; ++i) ShowWindow(control(mainPageName(i)), i == 0 ? SW_SHOW : SW_HIDE);
   return hwnd_;
 }
 
@@ -125,8 +125,7 @@ LRESULT CALLBACK Form1Window::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
   try {
     return self->handle(msg, wp, lp);
   } catch (const std::exception& e) {
-    std::string what = e.what();
-    MessageBoxW(hwnd, (L"内部错误: " + std::wstring(what.begin(), what.end())).c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+    MessageBoxW(hwnd, (L"内部错误: " + fromUtf8OrAnsi(e.what())).c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
   } catch (...) {
     MessageBoxW(hwnd, L"内部错误", kProgramTitle, MB_OK | MB_ICONERROR);
   }
@@ -153,7 +152,7 @@ LRESULT Form1Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
       mm->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
       return 0;
     }
-    case 0x02E0: {  // WM_DPICHANGED
+    case WM_DPICHANGED: {
       dpi_ = HIWORD(wp);
       applyFont();
       auto* r = reinterpret_cast<RECT*>(lp);
@@ -168,6 +167,16 @@ LRESULT Form1Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
       EndPaint(hwnd_, &ps);
       return 0;
     }
+    case WM_SHOWWINDOW:
+      // Notices of the start-up come with the window, owned by it, once.
+      if (wp && !noticesShown_) {
+        noticesShown_ = true;
+        PostMessageW(hwnd_, kStartupNoticesMessage, 0, 0);
+      }
+      return DefWindowProcW(hwnd_, msg, wp, lp);
+    case kStartupNoticesMessage:
+      if (form_) form_->ShowStartupNotices();
+      return 0;
     case WM_COMMAND:
       onCommand(wp, lp);
       return 0;
@@ -226,6 +235,7 @@ void Form1Window::createControls() {
     namesByHwnd_[h] = d.name;
     ++id;
     if (d.kind == Kind::Frame) underneath.push_back(h);
+    if (d.name == L"TabStrip_cjmy") SetWindowSubclass(h, &Form1Window::tabStripProc, kTabStripSubclassId, reinterpret_cast<DWORD_PTR>(this));
     if (d.kind == Kind::Tabs) {
       underneath.push_back(h);
       for (int i = 0; i < static_cast<int>(d.items.size()); ++i) {
@@ -266,43 +276,39 @@ void Form1Window::createMenus() {
 }
 
 void Form1Window::buildLogic() {
-  Form1Controls c;
-  auto list = [&](const wchar_t* name) {
-    HWND h = control(name);
-    int columns = static_cast<int>(SendMessageW(reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0)), HDM_GETITEMCOUNT, 0, 0));
-    auto* view = keep<Win32ListView>(wrappers_, h, columns);
-    lists_[h] = view;
-    return view;
-  };
-  auto tabs = [&](const wchar_t* name) {
-    std::wstring n = name;
-    return keep<Win32Tabs>(wrappers_, control(n), [this, n](int i) { showInnerPage(n, i); });
-  };
-  c.menus = keep<Win32PopupMenus>(wrappers_, hwnd_, popups_, [this](const std::wstring& item) { form_->Click(item); });
-  c.TabStrip_cjmy = keep<Win32Tabs>(wrappers_, control(L"TabStrip_cjmy"), std::function<void(int)>());
-  for (int i = 0; i < 5; ++i) c.Pictureframe[static_cast<std::size_t>(i)] = keep<Win32Panel>(wrappers_, control(L"Pictureframe(" + std::to_wstring(i) + L")"));
-  c.SSTab_cjmy = tabs(L"SSTab_cjmy");
-  for (int i = 0; i < 4; ++i) c.ListView_cjmy[static_cast<std::size_t>(i)] = list((L"ListView_cjmy(" + std::to_wstring(i) + L")").c_str());
-  c.ListView_cjgl = list(L"ListView_cjgl");
-  c.Command_cjgljy = keep<Win32Button>(wrappers_, control(L"Command_cjgljy"));
-  c.Command_cjglqy = keep<Win32Button>(wrappers_, control(L"Command_cjglqy"));
-  c.SSTab_xtsz = tabs(L"SSTab_xtsz");
-  c.ListView_llqsz = list(L"ListView_llqsz");
-  c.Check_llqsz = keep<Win32CheckBox>(wrappers_, control(L"Check_llqsz"));
-  c.Check_iebt = keep<Win32CheckBox>(wrappers_, control(L"Check_iebt"));
-  c.Text_iebt = keep<Win32TextBox>(wrappers_, control(L"Text_iebt"));
-  c.Text_iesy = keep<Win32TextBox>(wrappers_, control(L"Text_iesy"));
-  c.Text_iessyq = keep<Win32TextBox>(wrappers_, control(L"Text_iessyq"));
-  c.Text_iesszsdz = keep<Win32TextBox>(wrappers_, control(L"Text_iesszsdz"));
-  c.Text_iexzml = keep<Win32TextBox>(wrappers_, control(L"Text_iexzml"));
-  c.Combo_iesy = keep<Win32ComboBox>(wrappers_, control(L"Combo_iesy"));
-  c.Combo_iessyq = keep<Win32ComboBox>(wrappers_, control(L"Combo_iessyq"));
-  c.Combo_iesszsdz = keep<Win32ComboBox>(wrappers_, control(L"Combo_iesszsdz"));
-  c.ListView_rjxz = list(L"ListView_rjxz");
-  c.ListView_qdxm = list(L"ListView_qdxm");
-  c.ListView_ysql = list(L"ListView_ysql");
-  c.List_wzmy = keep<Win32ListBox>(wrappers_, control(L"List_wzmy"));
-  form_ = std::make_unique<Form1>(platform_, c);
+  menus_ = std::make_unique<Win32PopupMenus>(hwnd_, popups_, [this](const std::wstring& item) { form_->Click(item); });
+  controlSet_ = std::make_unique<Win32ControlSet>([this](const std::wstring& name) { return control(name); },
+                                                  [this](const std::wstring& tabs, int i) { showInnerPage(tabs, i); },
+                                                  *menus_);
+  form_ = std::make_unique<Form1>(platform_, *controlSet_);
+}
+
+// A click on the main tab already shown is a pick too: it reloads that page.
+// The control itself reports only changes (TCN_SELCHANGE), so a press of the
+// mouse on the current tab is found here, by hit-testing where it landed; a
+// press anywhere else on the strip is not a pick.
+LRESULT CALLBACK Form1Window::tabStripProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+  auto* self = reinterpret_cast<Form1Window*>(ref);
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      TCHITTESTINFO hit{};
+      hit.pt = POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      const int tab = static_cast<int>(SendMessageW(hwnd, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      const bool repick = tab >= 0 && tab == static_cast<int>(SendMessageW(hwnd, TCM_GETCURSEL, 0, 0));
+      // The control handles the press first (focus), as it does before it
+      // reports a change; then the shown page reloads.
+      const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+      if (repick && self->form_) self->form_->Click(L"TabStrip_cjmy");
+      return result;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &Form1Window::tabStripProc, id);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 void Form1Window::applyFont() {
@@ -359,23 +365,23 @@ void Form1Window::onCommand(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT Form1Window::onNotify(NMHDR* hdr) {
-  if (hdr->code == LVN_GETDISPINFOW) {
-    auto list = lists_.find(hdr->hwndFrom);
-    if (list != lists_.end()) list->second->answer(*reinterpret_cast<NMLVDISPINFOW*>(hdr));
-    return 0;
-  }
-  if (hdr->code == LVN_ODFINDITEMW) {
-    auto list = lists_.find(hdr->hwndFrom);
-    return list == lists_.end() ? -1 : list->second->find(*reinterpret_cast<NMLVFINDITEMW*>(hdr));
+  // Virtual lists ask their wrapper for what they paint.
+  if (Win32ListView* list = controlSet_ ? controlSet_->listOf(hdr->hwndFrom) : nullptr) {
+    switch (hdr->code) {
+      case LVN_GETDISPINFOW: list->answer(*reinterpret_cast<NMLVDISPINFOW*>(hdr)); return 0;
+      case LVN_ODFINDITEMW: return list->find(*reinterpret_cast<NMLVFINDITEMW*>(hdr));
+      case NM_CUSTOMDRAW: return list->customDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(hdr));
+      default: break;
+    }
   }
   auto it = namesByHwnd_.find(hdr->hwndFrom);
   if (it == namesByHwnd_.end() || !form_) return 0;
   const std::wstring& name = it->second;
   switch (hdr->code) {
     case TCN_SELCHANGE: {
+      // A pick by mouse or keyboard.
       int current = static_cast<int>(SendMessageW(hdr->hwndFrom, TCM_GETCURSEL, 0, 0));
       if (name != L"TabStrip_cjmy") showInnerPage(name, current);
-      if (name == L"TabStrip_cjmy") mainTabChangedByClick_ = true;
       form_->Click(name);
       return 0;
     }
@@ -383,14 +389,7 @@ LRESULT Form1Window::onNotify(NMHDR* hdr) {
       form_->ColumnClick(name, reinterpret_cast<NMLISTVIEW*>(hdr)->iSubItem);
       return 0;
     case NM_CLICK: {
-      if (name == L"TabStrip_cjmy") {
-        // A click on the tab already shown is a pick too: it reloads that page.
-        // A click that changed the tab was handled by TCN_SELCHANGE just before.
-        if (!mainTabChangedByClick_) form_->Click(name);
-        mainTabChangedByClick_ = false;
-        return 0;
-      }
-      if (lists_.count(hdr->hwndFrom) == 0) return 0;  // only list views carry a row
+      if (!controlSet_->listOf(hdr->hwndFrom)) return 0;  // only list views carry a row
       int row = reinterpret_cast<NMITEMACTIVATE*>(hdr)->iItem;
       if (row >= 0) form_->RowClick(name, row);
       return 0;

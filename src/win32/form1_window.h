@@ -15,6 +15,7 @@
 namespace trova::win32 {
 
 class Win32ListView;
+class Win32ControlSet;
 
 class Form1Window {
  public:
@@ -25,7 +26,8 @@ class Form1Window {
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
 
-  // Creates the window and its controls and runs the start-up sequence.
+  // Creates the window and its controls and runs the start-up sequence; the
+  // notices start-up found are shown once the window is first on screen.
   HWND create(HINSTANCE instance);
   HWND hwnd() const { return hwnd_; }
   // A control by its design name ("ListView_cjgl", "SSTab_cjmy.3", ...), or null.
@@ -44,6 +46,7 @@ class Form1Window {
   void buildLogic();
   void applyFont();
   void layout();
+  static LRESULT CALLBACK tabStripProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
   void place(const std::wstring& name, int x, int y, int w, int h);  // 96-DPI units in the parent
   void showInnerPage(const std::wstring& tabs, int index);
   void onCommand(WPARAM wp, LPARAM lp);
@@ -60,12 +63,16 @@ class Form1Window {
   std::map<std::wstring, HWND> controls_;
   std::map<int, std::wstring> namesById_;
   std::map<HWND, std::wstring> namesByHwnd_;
-  std::map<HWND, Win32ListView*> lists_;  // virtual lists ask their wrapper for their rows
-  bool mainTabChangedByClick_ = false;   // between a tab change and the click's NM_CLICK
   std::map<std::wstring, HMENU> popups_;
-  std::vector<std::shared_ptr<void>> wrappers_;
+  std::unique_ptr<PopupMenus> menus_;
+  std::unique_ptr<Win32ControlSet> controlSet_;
   std::unique_ptr<Form1> form_;
+  bool noticesShown_ = false;
 };
+
+inline constexpr int kMinClientWidth = 700;
+inline constexpr int kMinClientHeight = 540;
+inline constexpr int kBannerHeight = 64;
 
 // Registers the window classes; call once before create().
 bool registerForm1Classes(HINSTANCE instance);

@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/form1_layout.h"
+#include "app/form1.h"
+#include "app/memory_control_set.h"
 #include "immunity/cisid.h"
 #include "immunity/immunity_page.h"
 #include "immunity/kill_bit.h"
@@ -37,12 +38,13 @@ double medianMs(const std::function<void()>& prepare, const std::function<void()
   return ms[ms.size() / 2];
 }
 
-struct Page {
+struct Bench {
   MemoryPlatform mp;
-  std::array<MemoryListView, 4> lists{MemoryListView(kImmunityColumns), MemoryListView(kImmunityColumns),
-                                      MemoryListView(kImmunityColumns), MemoryListView(kImmunityColumns)};
-  MemoryTabs tabs;
-  ImmunityPage page{mp.platform, {&lists[0], &lists[1], &lists[2], &lists[3]}, tabs};
+  MemoryControlSet ui;
+  Form1 form{mp.platform, ui};
+  ImmunityPage& page = form.page<ImmunityPage>();
+  std::array<MemoryListView*, 4> lists{&list(0), &list(1), &list(2), &list(3)};
+  MemoryListView& list(int c) { return ui.listView(L"ListView_cjmy(" + std::to_wstring(c) + L")"); }
 };
 
 // Every third control immune, as on a machine that has been immunised before.
@@ -62,10 +64,10 @@ int main() {
   InitKnownControls();
 
   // Start-up fill against the bare opens and queries of the same keys.
-  std::unique_ptr<Page> p;
+  std::unique_ptr<Bench> p;
   const double fill = medianMs(
       [&] {
-        p = std::make_unique<Page>();
+        p = std::make_unique<Bench>();
         seed(p->mp.registry);
       },
       [&] { p->page.FillImmunityLists(); });
@@ -90,10 +92,10 @@ int main() {
   // Apply with every row checked: the page creates each key and writes its value.
   const double apply = medianMs(
       [&] {
-        p = std::make_unique<Page>();
+        p = std::make_unique<Bench>();
         p->page.FillImmunityLists();
-        for (auto& l : p->lists)
-          for (int r = 0; r < l.rowCount(); ++r) l.setChecked(r, true);
+        for (auto* l : p->lists)
+          for (int r = 0; r < l->rowCount(); ++r) l->setChecked(r, true);
       },
       [&] { p->page.Command_cjmy_Click(); });
   const double bareWrite = medianMs([&] { reg = std::make_unique<MemoryRegistry>(); },
@@ -111,11 +113,11 @@ int main() {
   // Apply with nothing checked over a partly immunised registry: open, and delete where set.
   const double clear = medianMs(
       [&] {
-        p = std::make_unique<Page>();
+        p = std::make_unique<Bench>();
         seed(p->mp.registry);
         p->page.FillImmunityLists();
-        for (auto& l : p->lists)
-          for (int r = 0; r < l.rowCount(); ++r) l.setChecked(r, false);
+        for (auto* l : p->lists)
+          for (int r = 0; r < l->rowCount(); ++r) l->setChecked(r, false);
       },
       [&] { p->page.Command_cjmy_Click(); });
   const double bareDelete = medianMs(
@@ -133,7 +135,7 @@ int main() {
       });
   report("apply, none checked (782 rows)", clear, bareDelete);
   std::printf("registry opens per start-up fill: %d (one per catalogue row)\n", [] {
-    Page q;
+    Bench q;
     q.page.FillImmunityLists();
     return q.mp.registry.openCount();
   }());

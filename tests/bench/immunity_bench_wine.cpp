@@ -18,7 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "app/form1.h"
+#include "app/memory_control_set.h"
 #include "immunity/cisid.h"
+#include "immunity/immunity_page.h"
 #include "immunity/kill_bit.h"
 #include "platform/memory_platform.h"
 #include "platform/win32_platform.h"
@@ -204,7 +207,7 @@ bool run() {
   if (!window->hwnd() || rowsOf(*window) != kCatalogueRows) return fail("the window did not fill its lists");
   pump();
   HWND main = window->hwnd();
-  ImmunityPage& page = window->form().immunity;
+  ImmunityPage& page = window->form().page<ImmunityPage>();
   const auto emptyLists = [&] {
     for (int c = 0; c < 3; ++c) SendMessageW(window->control(listName(c)), LVM_DELETEALLITEMS, 0, 0);
     paint(main);
@@ -275,8 +278,27 @@ bool run() {
   // The window's own list wrappers: a virtual list view gets its rows from them.
   std::vector<win32::Win32ListView*> views;
   for (int c = 0; c < 4; ++c) views.push_back(window->list(listName(c)));
-  MemoryTabs tabs;
-  ImmunityPage listsOnly(memory.platform, {views[0], views[1], views[2], views[3]}, tabs);
+  // In-memory controls but for the four immunity lists, which are the window's.
+  struct ListsOnly final : ControlSet {
+    MemoryControlSet rest;
+    std::vector<win32::Win32ListView*> views;
+    ListView& listView(std::wstring_view name) override {
+      for (int c = 0; c < 4; ++c)
+        if (name == listName(c)) return *views[static_cast<std::size_t>(c)];
+      return rest.listView(name);
+    }
+    ListBox& listBox(std::wstring_view n) override { return rest.listBox(n); }
+    ComboBox& comboBox(std::wstring_view n) override { return rest.comboBox(n); }
+    CheckBox& checkBox(std::wstring_view n) override { return rest.checkBox(n); }
+    TextBox& textBox(std::wstring_view n) override { return rest.textBox(n); }
+    Button& button(std::wstring_view n) override { return rest.button(n); }
+    Tabs& tabs(std::wstring_view n) override { return rest.tabs(n); }
+    Panel& panel(std::wstring_view n) override { return rest.panel(n); }
+    PopupMenus& menus() override { return rest.menus(); }
+  } windowLists;
+  windowLists.views = views;
+  Form1 listsForm(memory.platform, windowLists);
+  ImmunityPage& listsOnly = listsForm.page<ImmunityPage>();
   const double fillLists = medianMs(emptyLists, [&] {
     listsOnly.FillImmunityLists();
     paint(main);
@@ -287,12 +309,14 @@ bool run() {
     paint(main);
   });
   // What of that is not the list views: the same page on in-memory lists.
-  std::vector<std::unique_ptr<MemoryListView>> plain;
-  for (int c = 0; c < 4; ++c) plain.push_back(std::make_unique<MemoryListView>(std::vector<std::wstring>(3)));
-  ImmunityPage noControls(memory.platform, {plain[0].get(), plain[1].get(), plain[2].get(), plain[3].get()}, tabs);
+  MemoryControlSet plain;
+  Form1 plainForm(memory.platform, plain);
+  ImmunityPage& noControls = plainForm.page<ImmunityPage>();
   const double fillPlain = medianMs([] {}, [&] { noControls.FillImmunityLists(); });
-  for (auto& l : plain)
-    for (int r = 0; r < l->rowCount(); ++r) l->setChecked(r, true);
+  for (int c = 0; c < 4; ++c) {
+    ListView& l = plain.listView(listName(c));
+    for (int r = 0; r < l.rowCount(); ++r) l.setChecked(r, true);
+  }
   const double applyPlain = medianMs([] {}, [&] { noControls.Command_cjmy_Click(); });
   // And a repaint of the window with the immunity list in view.
   const double repaint = medianMs([&] { RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN); },

@@ -17,7 +17,7 @@ const std::wstring kNoRights = describeFailure(regerr::AccessDenied);
 
 struct AddonActions : ::testing::Test {
   FormFixture f;
-  ListView& list() { return f.ui.ListView_cjgl; }
+  ListView& list() { return f.ui.listView(L"ListView_cjgl"); }
   auto& messages() { return f.mp.dialogs.messages; }
 
   void registerClass(const std::wstring& id, const std::wstring& name, const std::wstring& file) {
@@ -143,14 +143,20 @@ TEST_F(AddonActions, RefusedEnableKeepsTheRowDisabledAndSaysWhy) {
   expectOneMessage(L"启用失败!\n" + kNoRights, MessageStyle::Plain);
 }
 
-TEST_F(AddonActions, EnableThatCannotRemoveAMarkWithSubKeysIsReported) {
+// A key with sub-keys is refused for that reason, not for the user's rights.
+TEST_F(AddonActions, AKeyWithSubKeysIsReportedAsSuchNotAsMissingRights) {
   f.reg().createKey(Hive::CurrentUser, kSettings + L"\\{EXT-1}\\Nested");
+  f.reg().createKey(Hive::LocalMachine, kBho + L"\\{BHO-1}\\Nested");
   seedAll();
   select(L"{EXT-1}");
   f.form.Click(L"Command_cjglqy");
   EXPECT_EQ(state(L"{EXT-1}"), L"已禁用");
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0].text.rfind(L"启用失败!\n", 0), 0u);
+  expectOneMessage(L"启用失败!\n它的注册表项下还有子项", MessageStyle::Plain);
+  messages().clear();
+  select(L"{BHO-1}");
+  f.form.Click(L"Command_cjglsc");
+  EXPECT_TRUE(listed(L"{BHO-1}", addons::Id));
+  expectOneMessage(L"删除失败!\n它的注册表项下还有子项", MessageStyle::Plain);
 }
 
 TEST_F(AddonActions, ContextMenuEntriesGetNoDisabledMark) {

@@ -16,7 +16,7 @@ const std::wstring kSettings = addons::kSettingsKey;
 
 struct AddonList : ::testing::Test {
   FormFixture f;
-  ListView& list() { return f.ui.ListView_cjgl; }
+  ListView& list() { return f.ui.listView(L"ListView_cjgl"); }
 
   void registerClass(const std::wstring& id, const std::wstring& name, const std::wstring& file) {
     f.reg().setText(Hive::ClassesRoot, L"CLSID\\" + id, L"", name);

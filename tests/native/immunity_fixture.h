@@ -1,13 +1,12 @@
-// An immunity page on in-memory lists and platform, with the catalogue loaded.
+// The immunity page of an in-memory window, with the catalogue loaded.
 #pragma once
+#include <array>
 #include <string>
 #include <vector>
 
-#include "app/form1_layout.h"
 #include "immunity/cisid.h"
 #include "immunity/immunity_page.h"
-#include "platform/memory_platform.h"
-#include "ui/memory_controls.h"
+#include "support/form_fixture.h"
 
 namespace trova::test {
 
@@ -15,15 +14,16 @@ inline const std::wstring kCompat = L"SOFTWARE\\Microsoft\\Internet Explorer\\Ac
 inline const std::wstring kUserFile = L"C:\\Trova\\cisid.dat";
 
 struct ImmunityFixture {
-  MemoryPlatform mp;
-  std::array<MemoryListView, 4> lists{MemoryListView(kImmunityColumns), MemoryListView(kImmunityColumns),
-                                      MemoryListView(kImmunityColumns), MemoryListView(kImmunityColumns)};
-  MemoryTabs tabs;
-  ImmunityPage page{mp.platform, {&lists[0], &lists[1], &lists[2], &lists[3]}, tabs};
+  FormFixture f;
+  MemoryPlatform& mp = f.mp;
+  ImmunityPage& page = f.form.page<ImmunityPage>();
+  std::array<MemoryListView*, 4> lists{&list(0), &list(1), &list(2), &list(3)};
+  MemoryTabs& tabs = f.ui.tabs(L"SSTab_cjmy");
 
   ImmunityFixture() { InitKnownControls(); }
 
-  MemoryListView& user() { return lists[3]; }
+  MemoryListView& list(int c) { return f.ui.listView(L"ListView_cjmy(" + std::to_wstring(c) + L")"); }
+  MemoryListView& user() { return list(3); }
   void setFlags(const std::wstring& clsid, std::uint32_t v) {
     mp.registry.setDword(Hive::LocalMachine, kCompat + clsid, L"Compatibility Flags", v);
   }
@@ -37,9 +37,9 @@ struct ImmunityFixture {
     mp.dialogs.inputAnswers = {name, clsid};
     page.Command_yhzdytj_Click();
   }
-  std::vector<std::wstring> column(ListView& list, int c) {
+  std::vector<std::wstring> column(ListView& l, int c) {
     std::vector<std::wstring> out;
-    for (int r = 0; r < list.rowCount(); ++r) out.push_back(list.cell(r, c));
+    for (int r = 0; r < l.rowCount(); ++r) out.push_back(l.cell(r, c));
     return out;
   }
   std::vector<std::wstring> messageTexts() {

@@ -1,7 +1,7 @@
 // The user-defined tab: cisid.dat records, start-up load, add, delete, save and the notice.
 #include <gtest/gtest.h>
 
-#include "immunity/cisid_file.h"
+#include "formats/cisid_file.h"
 #include "immunity_fixture.h"
 #include "platform/codepage.h"
 
@@ -256,8 +256,9 @@ TEST_F(UserEntries, AnEntryTheFileCannotHoldIsRefusedClearly) {
   EXPECT_EQ(mp.dialogs.messages[0].title, L"结果");
 }
 
-TEST_F(UserEntries, DeleteRemovesTheSelectedRowAndItsKey) {
+TEST_F(UserEntries, DeleteRemovesTheSelectedRowAndOnlyTheKillBit) {
   setFlags(kB, 0x400);
+  setFlags(kC, 0x401);  // another program's flag beside the kill-bit
   add(L"a", kA);
   add(L"b", kB);
   add(L"c", kC);
@@ -267,14 +268,32 @@ TEST_F(UserEntries, DeleteRemovesTheSelectedRowAndItsKey) {
   user().selectRow(1);
   page.Command_yhzdysc_Click();
   EXPECT_EQ(column(user(), 0), (std::vector<std::wstring>{L"a", L"c"}));
-  EXPECT_FALSE(mp.registry.exists(Hive::LocalMachine, kCompat + kB));
-  EXPECT_EQ(user().header(0), L"插件名称 (未免疫2项,总2项)");
+  EXPECT_FALSE(mp.registry.exists(Hive::LocalMachine, kCompat + kB)) << "nothing else was in it";
+  EXPECT_EQ(user().header(0), L"插件名称 (未免疫1项,总2项)");
 
   user().selectRow(0);  // its key does not exist: no error
   page.Command_yhzdysc_Click();
   EXPECT_EQ(column(user(), 0), std::vector<std::wstring>{L"c"});
+  user().selectRow(0);
+  page.Command_yhzdysc_Click();
+  EXPECT_EQ(flags(kC), 0x001u) << "the other flag stays, and with it the key";
   EXPECT_TRUE(mp.dialogs.messages.empty());
   EXPECT_FALSE(fileExists()) << "the file changes only on save";
+}
+
+TEST_F(UserEntries, AnUnreadableFileIsKeptAsideBeforeASaveReplacesIt) {
+  writeFile(record(3, "old", "{1}"));
+  mp.files.unreadable.insert(MemoryFiles::key(kUserFile));
+  page.LoadUserEntries();
+  ASSERT_EQ(mp.dialogs.messages.size(), 1u) << "said at start-up";
+  mp.files.unreadable.clear();
+  add(L"new", kA);
+  page.Command_yhzdybc_Click();
+  EXPECT_EQ(mp.files.files[MemoryFiles::key(kUserFile + L".bak")], record(3, "old", "{1}"));
+  EXPECT_EQ(file(), record(3, "new", toAnsi(kA)));
+  EXPECT_NE(mp.dialogs.messages.back().text.find(L"cisid.dat.bak"), std::wstring::npos);
+  page.Command_yhzdybc_Click();
+  EXPECT_EQ(mp.dialogs.messages.back().text, L"保存成功!") << "kept aside once";
 }
 
 TEST_F(UserEntries, DeleteThatCannotRemoveTheKeySaysSo) {

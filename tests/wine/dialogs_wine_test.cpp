@@ -106,13 +106,13 @@ TEST(Win32InputBox, ReturnsWhatTheUserTypedOnOk) {
     SetWindowTextW(edit, L"{11111111-2222-3333-4444-555555555555} 控件");
     click(box, Win32Dialogs::kInputOkId);
   });
-  std::wstring answer = dialogs.input(L"请输入控件的 CLSID:", L"添加免疫项", L"{默认}");
+  std::optional<std::wstring> answer = dialogs.input(L"请输入控件的 CLSID:", L"添加免疫项", L"{默认}");
   user.finish();
   EXPECT_TRUE(user.sawBox());
   EXPECT_EQ(answer, L"{11111111-2222-3333-4444-555555555555} 控件");
   EXPECT_EQ(prompt, L"请输入控件的 CLSID:");
   EXPECT_EQ(initial, L"{默认}");
-  EXPECT_TRUE(hasFont) << "the controls use the message font, which has Chinese glyphs";
+  EXPECT_TRUE(hasFont) << "the dialog's shell font, which has Chinese glyphs";
 }
 
 TEST(Win32InputBox, OkWithTheDefaultTextUntouchedReturnsIt) {
@@ -121,18 +121,22 @@ TEST(Win32InputBox, OkWithTheDefaultTextUntouchedReturnsIt) {
   EXPECT_EQ(dialogs.input(L"名称:", L"名称", L"新建项"), L"新建项");
 }
 
-TEST(Win32InputBox, CancelAndClosingReturnEmpty) {
+TEST(Win32InputBox, CancelAndClosingReturnNothingAndOkOnAnEmptyBoxAnEmptyText) {
   Win32Dialogs dialogs;
   {
     User user(L"取消测试", [](HWND box) {
       SetWindowTextW(GetDlgItem(box, Win32Dialogs::kInputEditId), L"typed, then cancelled");
       click(box, Win32Dialogs::kInputCancelId);
     });
-    EXPECT_EQ(dialogs.input(L"?", L"取消测试", L"default"), L"");
+    EXPECT_EQ(dialogs.input(L"?", L"取消测试", L"default"), std::nullopt);
   }
   {
     User user(L"关闭测试", [](HWND box) { PostMessageW(box, WM_CLOSE, 0, 0); });
-    EXPECT_EQ(dialogs.input(L"?", L"关闭测试", L"default"), L"");
+    EXPECT_EQ(dialogs.input(L"?", L"关闭测试", L"default"), std::nullopt);
+  }
+  {
+    User user(L"空白测试", [](HWND box) { click(box, Win32Dialogs::kInputOkId); });
+    EXPECT_EQ(dialogs.input(L"?", L"空白测试", L""), std::wstring()) << "an empty answer is not a cancel";
   }
 }
 

@@ -1,10 +1,13 @@
 // The real window under Wine: seeded add-ons read back out of the real list
 // view, the header count, the pages a tab pick shows, and the message boxes.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
-#include "win32/form1_design.h"
+#include "app/form1_design.h"
 
 namespace trova::test {
 namespace {
@@ -71,18 +74,44 @@ TEST(Form1Window, PickingTheShownTabAgainReloadsIt) {
   EXPECT_EQ(ui.header(L"ListView_cjgl", 0), L"插件名称,总5个");
 }
 
-TEST(Form1Window, ToolsShowsNotFinishedEveryTime) {
+// "工具" says "未完成" at every pick. A pick is a click on a tab, the shown one
+// included; a click beside the tabs is none, and neither a pick by keyboard nor
+// a button released while that box was open swallows the next click.
+TEST(Form1Window, EveryClickOnATabIsAPickAndNothingElseIs) {
   UiSession ui;
-  for (int round = 0; round < 2; ++round) {
-    ui.pickTab(L"TabStrip_cjmy", 4);
+  HWND strip = ui.control(L"TabStrip_cjmy");
+  auto expectNotFinished = [&](const char* when) {
     HWND box = ui.waitForDialog(L"提示");
-    ASSERT_NE(box, nullptr) << "round " << round;
+    ASSERT_NE(box, nullptr) << when;
     EXPECT_EQ(ui.dialogText(box), L"未完成");
     ui.answer(box, IDOK);
     EXPECT_TRUE(ui.waitForNoDialog(L"提示"));
     EXPECT_TRUE(ui.visible(L"Pictureframe(4)"));
-    ui.pickTab(L"TabStrip_cjmy", 0);
-  }
+  };
+  RECT tools{};
+  SendMessageW(strip, TCM_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&tools));
+  const LPARAM onTools = MAKELPARAM((tools.left + tools.right) / 2, (tools.top + tools.bottom) / 2);
+
+  // The button goes down on "工具" and comes up over the box it opened.
+  PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, onTools);
+  expectNotFinished("pressed");
+  ui.pickTab(L"TabStrip_cjmy", 4);
+  expectNotFinished("clicked again after the button came up elsewhere");
+
+  // Beside the last tab there is no tab to pick.
+  const LPARAM beside = MAKELPARAM(tools.right + 40, (tools.top + tools.bottom) / 2);
+  PostMessageW(strip, WM_LBUTTONDOWN, MK_LBUTTON, beside);
+  PostMessageW(strip, WM_LBUTTONUP, 0, beside);
+  ui.sync();
+  EXPECT_EQ(ui.waitForDialog(L"提示", 1500), nullptr) << "a click beside the tabs reloads nothing";
+
+  // By keyboard: away and back to "工具", then a click on it.
+  PostMessageW(strip, WM_KEYDOWN, VK_LEFT, 0);
+  ui.sync();
+  PostMessageW(strip, WM_KEYDOWN, VK_RIGHT, 0);
+  expectNotFinished("picked by keyboard");
+  ui.pickTab(L"TabStrip_cjmy", 4);
+  expectNotFinished("clicked after a keyboard pick");
 }
 
 TEST(Form1Window, ATabPickShowsOnlyItsPageAndRewritesTheCount) {
@@ -112,7 +141,7 @@ TEST(Form1Window, InnerTabsShowTheirOwnPage) {
   for (int tab : {2, 4, 0}) {
     ui.pickTab(L"SSTab_xtsz", tab);
     for (int page = 0; page < 5; ++page)
-      EXPECT_EQ(ui.visible(win32::innerPageName(L"SSTab_xtsz", page)), page == tab);
+      EXPECT_EQ(ui.visible(innerPageName(L"SSTab_xtsz", page)), page == tab);
   }
 }
 
@@ -124,26 +153,26 @@ TEST(Form1Window, ControlsNeitherOverlapNorLeaveTheirParent) {
   for (SIZE size : {SIZE{100, 100}, SIZE{1200, 900}}) {
     SetWindowPos(ui.window(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     ui.sync();
-    const auto& design = win32::form1Design();
-    auto rectIn = [&](const win32::ControlDesign& d) {
+    const auto& design = form1Design();
+    auto rectIn = [&](const ControlDesign& d) {
       RECT r;
       HWND h = ui.control(d.name);
       GetWindowRect(h, &r);
       MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
-      if (d.kind == win32::Kind::Combo) r.bottom = r.top + 24;  // its drop-down list is not laid out
+      if (d.kind == Kind::Combo) r.bottom = r.top + 24;  // its drop-down list is not laid out
       return r;
     };
     for (std::size_t i = 0; i < design.size(); ++i) {
       const auto& a = design[i];
-      if (a.kind == win32::Kind::Page) continue;
+      if (a.kind == Kind::Page) continue;
       RECT ra = rectIn(a), parent;
       GetClientRect(GetParent(ui.control(a.name)), &parent);
       EXPECT_TRUE(ra.left >= 0 && ra.top >= 0 && ra.right <= parent.right && ra.bottom <= parent.bottom)
           << std::string(a.name.begin(), a.name.end()) << " leaves its parent";
-      if (a.kind == win32::Kind::Frame || a.kind == win32::Kind::Tabs) continue;
+      if (a.kind == Kind::Frame || a.kind == Kind::Tabs) continue;
       for (std::size_t j = i + 1; j < design.size(); ++j) {
         const auto& b = design[j];
-        if (b.parent != a.parent || b.kind == win32::Kind::Frame || b.kind == win32::Kind::Tabs || b.kind == win32::Kind::Page) continue;
+        if (b.parent != a.parent || b.kind == Kind::Frame || b.kind == Kind::Tabs || b.kind == Kind::Page) continue;
         RECT rb = rectIn(b), overlap;
         EXPECT_FALSE(IntersectRect(&overlap, &ra, &rb))
             << std::string(a.name.begin(), a.name.end()) << " overlaps " << std::string(b.name.begin(), b.name.end());

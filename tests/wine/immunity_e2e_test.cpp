@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -20,6 +21,7 @@
 #include "harness/reg_query.h"
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
+#include "immunity/cisid.h"
 #include "platform/win32_platform.h"
 
 namespace trova::test {
@@ -161,6 +163,42 @@ TEST(ImmunityWindow, ListsTheCatalogueWithCountsInTheirHeaders) {
     }
   }
   EXPECT_EQ(ui.header(listName(3), 0), L"插件名称") << "no cisid.dat: the user list keeps its plain caption";
+
+  // A stand-in CLSID is drawn grey, a real one in the window's text colour:
+  // ask the window what colour it gives each while the list paints.
+  auto colourOf = [&](int c, int row, int column) {
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr.hwndFrom = ui.control(listName(c));
+    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+    draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+    draw.iSubItem = column;
+    SendMessageW(ui.window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+    return draw.clrText;
+  };
+  std::array<int, 3> next{};
+  std::array<int, 2> seen{};  // placeholders, real CLSIDs
+  for (int i = 0; i < kCatalogueRows && (seen[0] < 3 || seen[1] < 3); ++i) {
+    const int c = kCatalogue[i].category, row = next[static_cast<std::size_t>(c)]++;
+    const bool placeholder = kCatalogue[i].status == CatalogueStatus::Placeholder;
+    ++seen[placeholder ? 0 : 1];
+    EXPECT_EQ(colourOf(c, row, 1), GetSysColor(placeholder ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT)) << i;
+    EXPECT_EQ(colourOf(c, row, 0), GetSysColor(COLOR_WINDOWTEXT)) << i;
+  }
+}
+
+// A notice that start-up finds (here a damaged cisid.dat) comes with the
+// window: shown once the window is on screen, owned by it, without an icon.
+TEST(ImmunityWindow, AStartUpNoticeComesWithTheWindow) {
+  UserFile file;
+  std::ofstream(file.path.c_str(), std::ios::binary) << std::string("\x03\x00\x7F", 3);
+  UiSession ui;
+  HWND box = ui.waitForDialog(L"提示");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(GetWindow(box, GW_OWNER), ui.window());
+  EXPECT_TRUE(IsWindowVisible(ui.window()));
+  EXPECT_NE(ui.dialogText(box).find(L"1条记录已损坏"), std::wstring::npos);
+  ui.answer(box, IDOK);
 }
 
 TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {

@@ -10,7 +10,7 @@
 
 #include "platform/win32_platform.h"
 #include "win32/controls.h"
-#include "win32/form1_design.h"
+#include "app/form1_design.h"
 #include "win32/form1_window.h"
 
 namespace trova::test {
@@ -137,7 +137,7 @@ void UiSession::press(const std::wstring& button) const {
 }
 
 void UiSession::menu(const std::wstring& name) const {
-  for (const auto& m : win32::menuBarDesign())
+  for (const auto& m : menuBarDesign())
     if (m.name == name) PostMessageW(window(), WM_COMMAND, MAKEWPARAM(m.id, 0), 0);
   sync();
 }

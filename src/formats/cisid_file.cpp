@@ -1,8 +1,7 @@
-#include "immunity/cisid_file.h"
+#include "formats/cisid_file.h"
 
 #include <cstdint>
 
-#include "immunity/kill_bit.h"
 #include "platform/codepage.h"
 
 namespace trova {
@@ -80,7 +79,9 @@ UserRecords decodeUserRecords(std::string_view bytes) {
       continue;
     }
     KnownControl entry{category::UserDefined, fromAnsi(rec.substr(4, l1)), fromAnsi(rec.substr(6 + l1, l2))};
-    if (!usableAsKeyName(entry.clsid)) {
+    // The CLSID names a registry key: empty, or with a backslash that would make
+    // it a path to some other key, it is of no use.
+    if (entry.clsid.empty() || entry.clsid.find(L'\\') != std::wstring::npos) {
       ++result.damaged;
       continue;
     }

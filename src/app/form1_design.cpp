@@ -1,14 +1,14 @@
-#include "win32/form1_design.h"
+#include "app/form1_design.h"
 
-#include "app/form1_layout.h"
-#include "software/software_page.h"
-#include "startup/startup_page.h"
+#include "app/page.h"
 
-namespace trova::win32 {
+namespace trova {
 
 std::wstring innerPageName(const std::wstring& tabs, int index) {
   return tabs + L"." + std::to_wstring(index);
 }
+
+std::wstring mainPageName(int index) { return L"Pictureframe(" + std::to_wstring(index) + L")"; }
 
 namespace {
 std::vector<ControlDesign> build() {
@@ -24,8 +24,8 @@ std::vector<ControlDesign> build() {
     for (int i = 0; i < static_cast<int>(tabs.size()); ++i) add(innerPageName(name, i), Kind::Page, L"", parent);
   };
 
-  add(L"TabStrip_cjmy", Kind::Tabs, L"", L"", kMainTabs);
-  for (int i = 0; i < 5; ++i) add(L"Pictureframe(" + std::to_wstring(i) + L")", Kind::Page, L"", L"");
+  add(L"TabStrip_cjmy", Kind::Tabs, L"", L"", mainTabCaptions());
+  for (int i = 0; i < static_cast<int>(mainTabCaptions().size()); ++i) add(mainPageName(i), Kind::Page, L"", L"");
 
   // "插件免疫"
   tabsWithPages(L"SSTab_cjmy", L"Pictureframe(0)", kImmunityTabs);
@@ -41,7 +41,8 @@ std::vector<ControlDesign> build() {
   add(L"Command_cjmy", Kind::Button, L"应 用", L"Pictureframe(0)");
 
   // "插件管理"
-  add(L"ListView_cjgl", Kind::List, L"", L"Pictureframe(1)", kAddonColumns, {150, 250, 60, 100, 230});
+  add(L"ListView_cjgl", Kind::List, L"", L"Pictureframe(1)", {L"插件名称", L"CISID", L"状态", L"类型", L"插件文件"},
+      {150, 250, 60, 100, 230});
   add(L"Command_cjglsc", Kind::Button, L"删除", L"Pictureframe(1)");
   add(L"Command_cjgldc", Kind::Button, L"导出", L"Pictureframe(1)");
   add(L"Command_cjgljy", Kind::Button, L"禁用", L"Pictureframe(1)");
@@ -65,26 +66,26 @@ std::vector<ControlDesign> build() {
   add(L"Text_iesszsdz", Kind::Edit, L"", browser);
   add(L"Label_iexzml", Kind::Label, L"IE下载目录:", browser);
   add(L"Text_iexzml", Kind::Edit, L"", browser);
-  add(L"ListView_llqsz", Kind::CheckList, L"", browser, kPolicyColumns, {190, 110});
+  add(L"ListView_llqsz", Kind::CheckList, L"", browser, {L"项目", L"状态"}, {190, 110});
   add(L"Check_llqsz", Kind::CheckBox, L"禁止使用Internet选项", browser);
   add(L"Command_llqsz", Kind::Button, L"应用", browser);
 
   const std::wstring software = innerPageName(L"SSTab_xtsz", 1);
-  add(L"ListView_rjxz", Kind::List, L"", software, kSoftwareColumns,
-      {software::kColumnWidths.begin(), software::kColumnWidths.end()});
+  // The alias column is hidden (width 0): it carries the registration's key name.
+  add(L"ListView_rjxz", Kind::List, L"", software, {L"软件名称", L"版本号", L"卸载程序文件", L"别名"},
+      {147, 96, 200, 0});
   add(L"Command_rjxzsc", Kind::Button, L"仅仅删除信息", software);
   add(L"Command_rjxzxz", Kind::Button, L"卸载", software);
 
   const std::wstring startup = innerPageName(L"SSTab_xtsz", 2);
-  add(L"ListView_qdxm", Kind::List, L"", startup, kStartupColumns,
-      {startup::kColumnWidths.begin(), startup::kColumnWidths.end()});
+  add(L"ListView_qdxm", Kind::List, L"", startup, {L"名称", L"位置", L"状态", L"文件路径"}, {167, 60, 60, 170});
   add(L"Command_qdxmtj", Kind::Button, L"添加", startup);
   add(L"Command_qdxmsc", Kind::Button, L"删除", startup);
   add(L"Command_qdxmjy", Kind::Button, L"禁用", startup);
   add(L"Command_qdxmqy", Kind::Button, L"启用", startup);
 
   const std::wstring cleaning = innerPageName(L"SSTab_xtsz", 3);
-  add(L"ListView_ysql", Kind::CheckList, L"", cleaning, kPrivacyColumns, {300});
+  add(L"ListView_ysql", Kind::CheckList, L"", cleaning, {L"清理项目"}, {300});
   add(L"Command_ysqlqbx", Kind::Button, L"全不选", cleaning);
   add(L"Command_ysqlqx", Kind::Button, L"全选", cleaning);
   add(L"Command_ysql", Kind::Button, L"清理", cleaning);
@@ -108,6 +109,31 @@ const std::vector<ControlDesign>& form1Design() {
   return design;
 }
 
+const ControlDesign* findDesign(std::wstring_view name) {
+  for (const auto& d : form1Design())
+    if (d.name == name) return &d;
+  return nullptr;
+}
+
+std::wstring pageCaptionOf(std::wstring_view control) {
+  // Pages are named after their tab control: "SSTab_xtsz.3" is tab 3 of
+  // SSTab_xtsz, "Pictureframe(2)" tab 2 of the main tab strip.
+  for (const ControlDesign* d = findDesign(control); d && !d->parent.empty(); d = findDesign(d->parent)) {
+    const ControlDesign* page = findDesign(d->parent);
+    if (!page || page->kind != Kind::Page) continue;
+    const std::wstring& n = page->name;
+    if (n.rfind(L"Pictureframe(", 0) == 0) {
+      const std::size_t index = std::stoul(n.substr(13));
+      return index < mainTabCaptions().size() ? mainTabCaptions()[index] : std::wstring();
+    }
+    const std::size_t dot = n.rfind(L'.');
+    const ControlDesign* tabs = dot == std::wstring::npos ? nullptr : findDesign(n.substr(0, dot));
+    const std::size_t index = tabs ? std::stoul(n.substr(dot + 1)) : 0;
+    if (tabs && index < tabs->items.size()) return tabs->items[index];
+  }
+  return {};
+}
+
 const std::vector<MenuDesign>& menuBarDesign() {
   static const std::vector<MenuDesign> menus = {
       {L"cd_gfwz", L"官方网站", 100}, {L"cd_lxwm", L"联系我们", 101}, {L"cd_gytrova", L"关于Trova", 102}};
@@ -124,4 +150,4 @@ const std::vector<PopupDesign>& popupDesign() {
   return popups;
 }
 
-}  // namespace trova::win32
+}  // namespace trova
