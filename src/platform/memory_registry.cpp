@@ -171,56 +171,56 @@ std::shared_ptr<MemoryRegistry::Node> MemoryRegistry::root(Hive hive) {
   return r;
 }
 
-RegStatus MemoryRegistry::open(Hive hive, std::wstring_view path, KeyPtr& out) {
-  MemoryKey base(*this, root(hive));
-  return base.openSubKey(path, out);
+RegStatus MemoryRegistry::open(RegRoot at, std::wstring_view path, KeyPtr& out) {
+  MemoryKey base(*this, root(at.hive));
+  return base.openSubKey(pathIn64BitView(at, path), out);
 }
 
-RegStatus MemoryRegistry::create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created) {
-  MemoryKey base(*this, root(hive));
-  return base.createSubKey(path, out, created);
+RegStatus MemoryRegistry::create(RegRoot at, std::wstring_view path, KeyPtr& out, bool* created) {
+  MemoryKey base(*this, root(at.hive));
+  return base.createSubKey(pathIn64BitView(at, path), out, created);
 }
 
 namespace {
-KeyPtr mustCreate(MemoryRegistry& reg, Hive hive, std::wstring_view path) {
+KeyPtr mustCreate(MemoryRegistry& reg, RegRoot root, std::wstring_view path) {
   KeyPtr key;
-  if (reg.create(hive, path, key) != regerr::Ok)
+  if (reg.create(root, path, key) != regerr::Ok)
     throw std::logic_error("test set-up could not create a key");
   return key;
 }
 }  // namespace
 
-void MemoryRegistry::setText(Hive hive, std::wstring_view path, std::wstring_view name,
+void MemoryRegistry::setText(RegRoot root, std::wstring_view path, std::wstring_view name,
                              std::wstring_view text, RegType type) {
-  if (mustCreate(*this, hive, path)->setValue(name, RegValue::text(text, type)) != regerr::Ok)
+  if (mustCreate(*this, root, path)->setValue(name, RegValue::text(text, type)) != regerr::Ok)
     throw std::logic_error("test set-up could not write a value");
 }
 
-void MemoryRegistry::setDword(Hive hive, std::wstring_view path, std::wstring_view name,
+void MemoryRegistry::setDword(RegRoot root, std::wstring_view path, std::wstring_view name,
                               std::uint32_t v) {
-  if (mustCreate(*this, hive, path)->setValue(name, RegValue::dword(v)) != regerr::Ok)
+  if (mustCreate(*this, root, path)->setValue(name, RegValue::dword(v)) != regerr::Ok)
     throw std::logic_error("test set-up could not write a value");
 }
 
-void MemoryRegistry::createKey(Hive hive, std::wstring_view path) { mustCreate(*this, hive, path); }
+void MemoryRegistry::createKey(RegRoot root, std::wstring_view path) { mustCreate(*this, root, path); }
 
-bool MemoryRegistry::exists(Hive hive, std::wstring_view path) {
+bool MemoryRegistry::exists(RegRoot root, std::wstring_view path) {
   KeyPtr key;
-  return open(hive, path, key) == regerr::Ok;
+  return open(root, path, key) == regerr::Ok;
 }
 
-std::optional<RegValue> MemoryRegistry::value(Hive hive, std::wstring_view path,
+std::optional<RegValue> MemoryRegistry::value(RegRoot root, std::wstring_view path,
                                               std::wstring_view name) {
   KeyPtr key;
-  if (open(hive, path, key) != regerr::Ok) return std::nullopt;
+  if (open(root, path, key) != regerr::Ok) return std::nullopt;
   RegValue v;
   if (key->queryValue(name, v) != regerr::Ok) return std::nullopt;
   return v;
 }
 
-void MemoryRegistry::denyWrites(Hive hive, std::wstring_view path) {
-  auto n = root(hive);
-  for (const auto& part : splitPath(path)) {
+void MemoryRegistry::denyWrites(RegRoot at, std::wstring_view path) {
+  auto n = root(at.hive);
+  for (const auto& part : splitPath(pathIn64BitView(at, path))) {
     auto next = n->child(part);
     if (!next) {
       KeyPtr k;

@@ -18,20 +18,23 @@ class MemoryRegistry final : public Registry {
   MemoryRegistry();
   ~MemoryRegistry() override;
 
-  RegStatus open(Hive hive, std::wstring_view path, KeyPtr& out) override;
-  RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created = nullptr) override;
+  // The 32-bit view's own trees are where Windows keeps them in the 64-bit
+  // view (SOFTWARE\Wow6432Node, Wow6432Node\CLSID), so the two views see
+  // each other's keys exactly as on Windows.
+  RegStatus open(RegRoot root, std::wstring_view path, KeyPtr& out) override;
+  RegStatus create(RegRoot root, std::wstring_view path, KeyPtr& out, bool* created = nullptr) override;
 
   // Test conveniences: write through the same rules as a program would.
-  void setText(Hive hive, std::wstring_view path, std::wstring_view name, std::wstring_view text,
+  void setText(RegRoot root, std::wstring_view path, std::wstring_view name, std::wstring_view text,
                RegType type = RegType::Sz);
-  void setDword(Hive hive, std::wstring_view path, std::wstring_view name, std::uint32_t v);
-  void createKey(Hive hive, std::wstring_view path);
-  bool exists(Hive hive, std::wstring_view path);
-  std::optional<RegValue> value(Hive hive, std::wstring_view path, std::wstring_view name);
+  void setDword(RegRoot root, std::wstring_view path, std::wstring_view name, std::uint32_t v);
+  void createKey(RegRoot root, std::wstring_view path);
+  bool exists(RegRoot root, std::wstring_view path);
+  std::optional<RegValue> value(RegRoot root, std::wstring_view path, std::wstring_view name);
 
   // Makes every change below `path` (key creation, writes, deletes) fail with
   // AccessDenied, as Windows does for a standard user under HKEY_LOCAL_MACHINE.
-  void denyWrites(Hive hive, std::wstring_view path = L"");
+  void denyWrites(RegRoot root, std::wstring_view path = L"");
   // Counts opens and creates, so tests can see how much a page reads.
   int openCount() const { return opens_; }
 

@@ -35,9 +35,38 @@ std::wstring readDefault(RegKey& key, std::wstring_view subKey) {
   return readText(*sub, L"");
 }
 
-bool keyExists(Registry& reg, Hive hive, std::wstring_view path) {
+bool keyExists(Registry& reg, RegRoot root, std::wstring_view path) {
   KeyPtr key;
-  return reg.open(hive, path, key) == regerr::Ok;
+  return reg.open(root, path, key) == regerr::Ok;
+}
+
+const std::vector<RegView>& registryViews() {
+  static const std::vector<RegView> views = {RegView::Bits64, RegView::Bits32};
+  return views;
+}
+
+namespace {
+// The first component of a path, and whether it names `key`.
+bool startsWithKey(std::wstring_view path, std::wstring_view key) {
+  while (!path.empty() && path.front() == L'\\') path.remove_prefix(1);
+  if (path.size() < key.size() || !equalsNoCase(path.substr(0, key.size()), key)) return false;
+  return path.size() == key.size() || path[key.size()] == L'\\';
+}
+}  // namespace
+
+bool isSplitByView(Hive hive, std::wstring_view path) {
+  if (hive == Hive::LocalMachine) return startsWithKey(path, L"SOFTWARE");
+  if (hive == Hive::ClassesRoot) return startsWithKey(path, L"CLSID");
+  return false;
+}
+
+std::wstring pathIn64BitView(const RegRoot& root, std::wstring_view path) {
+  std::wstring p(path);
+  if (root.view == RegView::Bits64 || !isSplitByView(root.hive, path)) return p;
+  const std::size_t start = p.find_first_not_of(L'\\');
+  if (root.hive == Hive::ClassesRoot) return p.insert(start, L"Wow6432Node\\");
+  const std::size_t afterSoftware = start + 8;  // "SOFTWARE"
+  return p.insert(afterSoftware, L"\\Wow6432Node");
 }
 
 std::wstring describeFailure(RegStatus status) {

@@ -13,6 +13,33 @@ namespace trova {
 
 enum class Hive { ClassesRoot, CurrentUser, LocalMachine };
 
+// The two views of the registry on 64-bit Windows: what 64-bit programs see,
+// and what 32-bit programs (for years the browser itself, and most
+// installers) see. In the 32-bit view HKEY_LOCAL_MACHINE\SOFTWARE is
+// SOFTWARE\Wow6432Node of the 64-bit view, and HKEY_CLASSES_ROOT\CLSID is
+// Wow6432Node\CLSID; everything else, HKEY_CURRENT_USER included, is shared.
+enum class RegView { Bits64, Bits32 };
+
+// Where a path starts: a root key as one of the views sees it. A Hive alone is
+// its 64-bit view.
+struct RegRoot {
+  Hive hive;
+  RegView view = RegView::Bits64;
+  RegRoot(Hive h, RegView v = RegView::Bits64) : hive(h), view(v) {}  // NOLINT: a Hive is a root
+  bool operator==(const RegRoot&) const = default;
+};
+
+// Every view the program reaches, the 64-bit one first. Trova is built for
+// x86_64, which runs only on 64-bit Windows, where both views always exist;
+// this is the one place that says so.
+const std::vector<RegView>& registryViews();
+
+// Whether a key of this root and path lies in a part of the registry that
+// each view has on its own, and the path it has in the 64-bit view (with
+// "Wow6432Node" where the 32-bit view keeps it).
+bool isSplitByView(Hive hive, std::wstring_view path);
+std::wstring pathIn64BitView(const RegRoot& root, std::wstring_view path);
+
 // Windows error codes: 0 is success, anything else a failure.
 using RegStatus = long;
 namespace regerr {
@@ -78,12 +105,13 @@ class RegKey {
   virtual RegStatus deleteSubKey(std::wstring_view name) = 0;
 };
 
+// Keys opened from a root keep its view: their sub-keys and deletes are in it.
 class Registry {
  public:
   virtual ~Registry() = default;
-  virtual RegStatus open(Hive hive, std::wstring_view path, KeyPtr& out) = 0;
-  // As RegKey::createSubKey, from the hive's root.
-  virtual RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created = nullptr) = 0;
+  virtual RegStatus open(RegRoot root, std::wstring_view path, KeyPtr& out) = 0;
+  // As RegKey::createSubKey, from the root.
+  virtual RegStatus create(RegRoot root, std::wstring_view path, KeyPtr& out, bool* created = nullptr) = 0;
 };
 
 // The text of a value, or empty when it is missing or unreadable.
@@ -91,7 +119,7 @@ std::wstring readText(RegKey& key, std::wstring_view valueName);
 // The default value of a sub-key ("" = the key itself), or empty.
 std::wstring readDefault(RegKey& key, std::wstring_view subKey);
 // True when the key at `path` exists (can be opened).
-bool keyExists(Registry& reg, Hive hive, std::wstring_view path);
+bool keyExists(Registry& reg, RegRoot root, std::wstring_view path);
 // A plain Chinese explanation of a failure code, for the program's messages.
 std::wstring describeFailure(RegStatus status);
 

@@ -17,25 +17,25 @@ bool isPredefined(HKEY key) {
 // The API wants NUL-terminated names; views need not be.
 std::wstring terminated(std::wstring_view s) { return std::wstring(s); }
 
-RegStatus openKey(HKEY parent, std::wstring_view path, KeyPtr& out) {
+RegStatus openKey(HKEY parent, REGSAM view, std::wstring_view path, KeyPtr& out) {
   out.reset();
   HKEY key = nullptr;
-  LSTATUS rc = RegOpenKeyExW(parent, terminated(path).c_str(), 0, MAXIMUM_ALLOWED, &key);
+  LSTATUS rc = RegOpenKeyExW(parent, terminated(path).c_str(), 0, MAXIMUM_ALLOWED | view, &key);
   if (rc != ERROR_SUCCESS) return rc;
-  out = std::make_unique<Win32Key>(key);
+  out = std::make_unique<Win32Key>(key, view);
   return ERROR_SUCCESS;
 }
 
-RegStatus createKey(HKEY parent, std::wstring_view path, KeyPtr& out, bool* created) {
+RegStatus createKey(HKEY parent, REGSAM view, std::wstring_view path, KeyPtr& out, bool* created) {
   out.reset();
   if (created) *created = false;
   HKEY key = nullptr;
   DWORD disposition = 0;
   LSTATUS rc = RegCreateKeyExW(parent, terminated(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                               MAXIMUM_ALLOWED, nullptr, &key, &disposition);
+                               MAXIMUM_ALLOWED | view, nullptr, &key, &disposition);
   if (rc != ERROR_SUCCESS) return rc;
   if (created) *created = disposition == REG_CREATED_NEW_KEY;
-  out = std::make_unique<Win32Key>(key);
+  out = std::make_unique<Win32Key>(key, view);
   return ERROR_SUCCESS;
 }
 
@@ -63,6 +63,7 @@ RegStatus withNameBuffer(DWORD chars, std::wstring& name, Call call) {
 Win32Key& Win32Key::operator=(Win32Key&& other) noexcept {
   if (this != &other) {
     if (handle_ && !isPredefined(handle_)) RegCloseKey(handle_);
+    view_ = other.view_;
     handle_ = other.release();
   }
   return *this;
@@ -79,11 +80,11 @@ HKEY Win32Key::release() noexcept {
 }
 
 RegStatus Win32Key::openSubKey(std::wstring_view path, KeyPtr& out) {
-  return openKey(handle_, path, out);
+  return openKey(handle_, view_, path, out);
 }
 
 RegStatus Win32Key::createSubKey(std::wstring_view path, KeyPtr& out, bool* created) {
-  return createKey(handle_, path, out, created);
+  return createKey(handle_, view_, path, out, created);
 }
 
 RegStatus Win32Key::enumSubKey(std::uint32_t index, std::wstring& name) {
@@ -136,12 +137,12 @@ RegStatus Win32Key::deleteSubKey(std::wstring_view name) {
   // An empty name would delete this key itself; callers always mean a sub-key.
   if (name.empty()) return ERROR_INVALID_PARAMETER;
   const std::wstring path = terminated(name);
-  LSTATUS rc = RegDeleteKeyW(handle_, path.c_str());
+  LSTATUS rc = RegDeleteKeyExW(handle_, path.c_str(), view_, 0);
   if (rc != ERROR_ACCESS_DENIED) return rc;
   // Windows refuses a key that still has keys of its own with the same code as
   // missing rights; tell the two apart here, once, for every caller.
   HKEY key = nullptr;
-  if (RegOpenKeyExW(handle_, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS) return rc;
+  if (RegOpenKeyExW(handle_, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view_, &key) != ERROR_SUCCESS) return rc;
   wchar_t child[256];
   DWORD length = 256;
   const LSTATUS first = RegEnumKeyExW(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr);
@@ -159,12 +160,16 @@ HKEY Win32Registry::rootOf(Hive hive) noexcept {
   return HKEY_CURRENT_USER;
 }
 
-RegStatus Win32Registry::open(Hive hive, std::wstring_view path, KeyPtr& out) {
-  return openKey(rootOf(hive), path, out);
+REGSAM Win32Registry::viewFlag(RegView view) noexcept {
+  return view == RegView::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
 }
 
-RegStatus Win32Registry::create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created) {
-  return createKey(rootOf(hive), path, out, created);
+RegStatus Win32Registry::open(RegRoot root, std::wstring_view path, KeyPtr& out) {
+  return openKey(rootOf(root.hive), viewFlag(root.view), path, out);
+}
+
+RegStatus Win32Registry::create(RegRoot root, std::wstring_view path, KeyPtr& out, bool* created) {
+  return createKey(rootOf(root.hive), viewFlag(root.view), path, out, created);
 }
 
 }  // namespace trova

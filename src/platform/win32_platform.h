@@ -17,8 +17,10 @@ namespace trova {
 // it can be moved but not copied. A predefined root handle is never closed.
 class Win32Key final : public RegKey {
  public:
-  explicit Win32Key(HKEY handle) noexcept : handle_(handle) {}
-  Win32Key(Win32Key&& other) noexcept : RegKey(), handle_(other.release()) {}
+  // `view` is the KEY_WOW64_* flag the key was opened with; its sub-keys and
+  // deletes stay in that view.
+  explicit Win32Key(HKEY handle, REGSAM view = 0) noexcept : handle_(handle), view_(view) {}
+  Win32Key(Win32Key&& other) noexcept : RegKey(), view_(other.view_) { handle_ = other.release(); }
   Win32Key& operator=(Win32Key&& other) noexcept;
   ~Win32Key() override;
 
@@ -37,6 +39,7 @@ class Win32Key final : public RegKey {
 
  private:
   HKEY handle_ = nullptr;
+  REGSAM view_ = 0;
 };
 
 // Opens keys with the widest access the user is granted, as the old ANSI calls
@@ -44,9 +47,10 @@ class Win32Key final : public RegKey {
 // with AccessDenied instead of the open failing.
 class Win32Registry final : public Registry {
  public:
-  RegStatus open(Hive hive, std::wstring_view path, KeyPtr& out) override;
-  RegStatus create(Hive hive, std::wstring_view path, KeyPtr& out, bool* created = nullptr) override;
+  RegStatus open(RegRoot root, std::wstring_view path, KeyPtr& out) override;
+  RegStatus create(RegRoot root, std::wstring_view path, KeyPtr& out, bool* created = nullptr) override;
   static HKEY rootOf(Hive hive) noexcept;
+  static REGSAM viewFlag(RegView view) noexcept;
 };
 
 class Win32Files final : public FileSystem {

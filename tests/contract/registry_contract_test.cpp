@@ -434,5 +434,73 @@ TEST_F(RegistryContractDelete, AHandleToADeletedKeyFailsWithoutHarm) {
   EXPECT_TRUE(subKeys(base()).empty());
 }
 
+
+// ---- The two views -----------------------------------------------------------
+
+// Keys of each view below HKEY_LOCAL_MACHINE\SOFTWARE and HKEY_CLASSES_ROOT\CLSID,
+// and a shared one below HKEY_CURRENT_USER\Software; all removed again.
+class RegistryContractViews : public ::testing::Test {
+ protected:
+  static constexpr const wchar_t* kKey = L"TrovaContractViews";
+  struct Place {
+    Hive hive;
+    std::wstring parent;
+  };
+  const std::vector<Place> places_ = {
+      {Hive::LocalMachine, L"SOFTWARE"}, {Hive::ClassesRoot, L"CLSID"}, {Hive::CurrentUser, L"Software"}};
+  void clean() {
+    for (const auto& p : places_) {
+      for (RegView v : registryViews()) {
+        KeyPtr parent;
+        if (reg_->open({p.hive, v}, p.parent, parent) == regerr::Ok) deleteTree(*parent, kKey);
+      }
+    }
+  }
+  void SetUp() override { clean(); }
+  void TearDown() override { clean(); }
+  KeyPtr make(RegRoot root, const std::wstring& path, const std::wstring& value) {
+    KeyPtr key;
+    EXPECT_EQ(reg_->create(root, path, key), regerr::Ok);
+    if (key) EXPECT_EQ(key->setValue(L"v", RegValue::text(value)), regerr::Ok);
+    return key;
+  }
+  std::wstring read(RegRoot root, const std::wstring& path) {
+    KeyPtr key;
+    if (reg_->open(root, path, key) != regerr::Ok) return L"(missing)";
+    return readText(*key, L"v");
+  }
+  std::unique_ptr<Registry> reg_ = makeRegistryUnderTest();
+};
+
+TEST_F(RegistryContractViews, EachViewHasItsOwnSoftwareAndClassesAndSharesTheRest) {
+  const RegRoot hklm32{Hive::LocalMachine, RegView::Bits32}, hkcr32{Hive::ClassesRoot, RegView::Bits32};
+  const std::wstring soft = std::wstring(L"SOFTWARE\\") + kKey, cls = std::wstring(L"CLSID\\") + kKey;
+  make(hklm32, soft + L"\\Only32", L"32");
+  make(Hive::LocalMachine, soft + L"\\Both", L"64");
+  make(hklm32, soft + L"\\Both", L"32");
+  make(hkcr32, cls, L"class 32");
+
+  EXPECT_EQ(read(hklm32, soft + L"\\Only32"), L"32");
+  EXPECT_EQ(read(Hive::LocalMachine, soft + L"\\Only32"), L"(missing)");
+  EXPECT_EQ(read(Hive::LocalMachine, std::wstring(L"SOFTWARE\\Wow6432Node\\") + kKey + L"\\Only32"), L"32")
+      << "the 64-bit view sees the 32-bit one under Wow6432Node";
+  EXPECT_EQ(read(Hive::LocalMachine, soft + L"\\Both"), L"64");
+  EXPECT_EQ(read(hklm32, soft + L"\\Both"), L"32");
+  EXPECT_EQ(read(Hive::ClassesRoot, cls), L"(missing)");
+  EXPECT_EQ(read(Hive::ClassesRoot, std::wstring(L"Wow6432Node\\CLSID\\") + kKey), L"class 32");
+
+  // Each view enumerates its own keys; deleting in one leaves the other's.
+  KeyPtr list32;
+  ASSERT_EQ(reg_->open(hklm32, soft, list32), regerr::Ok);
+  EXPECT_EQ(subKeys(*list32), (std::vector<std::wstring>{L"Both", L"Only32"}));
+  EXPECT_EQ(list32->deleteSubKey(L"Both"), regerr::Ok);
+  EXPECT_EQ(read(hklm32, soft + L"\\Both"), L"(missing)");
+  EXPECT_EQ(read(Hive::LocalMachine, soft + L"\\Both"), L"64");
+
+  // HKEY_CURRENT_USER\Software is one tree for both.
+  make({Hive::CurrentUser, RegView::Bits32}, std::wstring(L"Software\\") + kKey, L"shared");
+  EXPECT_EQ(read(Hive::CurrentUser, std::wstring(L"Software\\") + kKey), L"shared");
+}
+
 }  // namespace
 }  // namespace trova::test
