@@ -4,6 +4,7 @@
 #include "addons/addon_registry.h"
 #include "app/export_file.h"
 #include "formats/addon_log.h"
+#include "platform/text.h"
 
 namespace trova {
 
@@ -25,16 +26,17 @@ std::wstring reasonFor(RegStatus status) {
 
 // Where each kind of add-on is registered so that the browser loads it.
 struct Registration {
-  Hive hive;
+  RegRoot root;
   const wchar_t* key;
   bool isValue;  // a value of the key rather than a sub-key
 };
 
-Registration registrationOf(AddonRow::Source source) {
-  switch (source) {
-    case AddonRow::Source::HelperObject: return {Hive::LocalMachine, kHelperObjectsKey, false};
-    case AddonRow::Source::Extension: return {Hive::LocalMachine, kExtensionsKey, false};
-    case AddonRow::Source::Toolbar: return {Hive::LocalMachine, kToolbarKey, true};
+Registration registrationOf(const AddonRow& addon) {
+  const RegRoot machine{Hive::LocalMachine, addon.view};
+  switch (addon.source) {
+    case AddonRow::Source::HelperObject: return {machine, kHelperObjectsKey, false};
+    case AddonRow::Source::Extension: return {machine, kExtensionsKey, false};
+    case AddonRow::Source::Toolbar: return {machine, kToolbarKey, true};
     case AddonRow::Source::ContextMenu: break;
   }
   return {Hive::CurrentUser, kMenuExtKey, false};
@@ -55,9 +57,8 @@ void AddonPage::Failed(const std::wstring& what, const std::wstring& reason) {
   platform_.dialogs.message(what + L"\n" + reason, kNotice, MessageStyle::Plain);
 }
 
-const AddonRow* AddonPage::RowWithDisabledMark(int& row) const {
-  row = ListView_cjgl.selectedRow();
-  const AddonRow* addon = recordOf<AddonRow>(ListView_cjgl, row);
+const AddonRow* AddonPage::RowWithDisabledMark() const {
+  const AddonRow* addon = recordOf<AddonRow>(ListView_cjgl, ListView_cjgl.selectedRow());
   // Context-menu entries have no disabled state; their buttons are greyed, and a
   // row reached without a click (by keyboard) must not get a mark named "缺省".
   if (!addon || addon->source == AddonRow::Source::ContextMenu) return nullptr;
@@ -65,8 +66,7 @@ const AddonRow* AddonPage::RowWithDisabledMark(int& row) const {
 }
 
 void AddonPage::Command_cjgljy_Click() {
-  int row = -1;
-  const AddonRow* addon = RowWithDisabledMark(row);
+  const AddonRow* addon = RowWithDisabledMark();
   if (!addon) return;
   const std::wstring id = addon->id;
   if (!namesOneKey(id)) {
@@ -80,12 +80,11 @@ void AddonPage::Command_cjgljy_Click() {
     Failed(L"禁用失败!", reasonFor(status));
     return;
   }
-  ListView_cjgl.setCell(row, State, kDisabled);
+  ShowStateOfEveryRow(id, kDisabled);
 }
 
 void AddonPage::Command_cjglqy_Click() {
-  int row = -1;
-  const AddonRow* addon = RowWithDisabledMark(row);
+  const AddonRow* addon = RowWithDisabledMark();
   if (!addon) return;
   const std::wstring id = addon->id;
   if (!namesOneKey(id)) {
@@ -103,14 +102,22 @@ void AddonPage::Command_cjglqy_Click() {
     Failed(L"启用失败!", reasonFor(status));
     return;
   }
-  ListView_cjgl.setCell(row, State, kEnabled);
+  ShowStateOfEveryRow(id, kEnabled);
+}
+
+void AddonPage::ShowStateOfEveryRow(const std::wstring& id, const wchar_t* state) {
+  for (int r = 0; r < ListView_cjgl.rowCount(); ++r) {
+    const AddonRow* addon = recordOf<AddonRow>(ListView_cjgl, r);
+    if (addon && addon->source != AddonRow::Source::ContextMenu && equalsNoCase(addon->id, id))
+      ListView_cjgl.setCell(r, State, state);
+  }
 }
 
 void AddonPage::Command_cjglsc_Click() {
   const int row = ListView_cjgl.selectedRow();
   const AddonRow* addon = recordOf<AddonRow>(ListView_cjgl, row);
   if (!addon) return;
-  const Registration where = registrationOf(addon->source);
+  const Registration where = registrationOf(*addon);
   const std::wstring name = addon->source == AddonRow::Source::ContextMenu ? addon->menuText : addon->id;
   // An empty name would address the registration key itself.
   if (name.empty()) {
@@ -122,7 +129,7 @@ void AddonPage::Command_cjglsc_Click() {
   // its file and its disabled mark stay.
   bool gone = false;
   KeyPtr key;
-  RegStatus status = platform_.registry.open(where.hive, where.key, key);
+  RegStatus status = platform_.registry.open(where.root, where.key, key);
   if (status == regerr::FileNotFound) {
     gone = true;  // the whole place is missing, so nothing is registered there
   } else if (status == regerr::Ok) {

@@ -23,6 +23,12 @@ AddonPage::AddonPage(PageSite& site)
                    .detailsItem = L"cd_cjglxxxx", .term = DetailsSearchTerm});
 }
 
+namespace {
+std::wstring typeIn(RegView view, const wchar_t* label) {
+  return view == RegView::Bits32 ? std::wstring(label) + kOf32BitView : std::wstring(label);
+}
+}  // namespace
+
 std::wstring AddonPage::DisabledState(const std::wstring& id) {
   return keyExists(platform_.registry, Hive::CurrentUser, std::wstring(kSettingsKey) + L"\\" + id)
              ? kDisabled
@@ -32,9 +38,13 @@ std::wstring AddonPage::DisabledState(const std::wstring& id) {
 void AddonPage::FillAddonList() {
   ListFill fill(ListView_cjgl);
   ListView_cjgl.clear();
-  AddClassSource(kHelperObjectsKey, AddonRow::Source::HelperObject, kTypeHelper);
-  AddClassSource(kExtensionsKey, AddonRow::Source::Extension, kTypeExtension);
-  AddToolbars();
+  // The 64-bit browser's add-ons, then the 32-bit one's, source by source;
+  // context-menu entries live under HKEY_CURRENT_USER, which both share.
+  for (RegView view : registryViews()) {
+    AddClassSource(view, kHelperObjectsKey, AddonRow::Source::HelperObject, kTypeHelper);
+    AddClassSource(view, kExtensionsKey, AddonRow::Source::Extension, kTypeExtension);
+    AddToolbars(view);
+  }
   AddContextMenus();
 }
 
@@ -44,33 +54,35 @@ void AddonPage::UpdateAddonHeader() {
 
 // Helper objects and extensions: one sub-key per class identifier; only classes
 // registered with an in-process server are listed.
-void AddonPage::AddClassSource(const wchar_t* key, AddonRow::Source source, const wchar_t* typeLabel) {
+void AddonPage::AddClassSource(RegView view, const wchar_t* key, AddonRow::Source source, const wchar_t* typeLabel) {
   KeyPtr list;
-  if (platform_.registry.open(Hive::LocalMachine, key, list) != regerr::Ok) return;
+  if (platform_.registry.open({Hive::LocalMachine, view}, key, list) != regerr::Ok) return;
   std::wstring id;
   for (std::uint32_t i = 0; list->enumSubKey(i, id) == regerr::Ok; ++i) {
     std::wstring name, file;
     KeyPtr cls;
-    if (platform_.registry.open(Hive::ClassesRoot, L"CLSID\\" + id, cls) == regerr::Ok) {
+    // The class is looked up where that browser looks it up: in its own view.
+    if (platform_.registry.open({Hive::ClassesRoot, view}, L"CLSID\\" + id, cls) == regerr::Ok) {
       file = readDefault(*cls, L"InprocServer32");
       name = readText(*cls, L"");
       if (name.empty()) name = kUnknown;
     }
     if (file.empty()) continue;
-    ListView_cjgl.addRow({name, id, DisabledState(id), typeLabel, file}, false, AddonRow{source, id, {}});
+    ListView_cjgl.addRow({name, id, DisabledState(id), typeIn(view, typeLabel), file}, false,
+                         AddonRow{source, id, {}, view});
   }
 }
 
 // Toolbars: one value per class identifier whose data is the display name.
-void AddonPage::AddToolbars() {
+void AddonPage::AddToolbars(RegView view) {
   KeyPtr toolbar;
-  if (platform_.registry.open(Hive::LocalMachine, kToolbarKey, toolbar) != regerr::Ok) return;
+  if (platform_.registry.open({Hive::LocalMachine, view}, kToolbarKey, toolbar) != regerr::Ok) return;
   std::wstring id;
   for (std::uint32_t i = 0; toolbar->enumValue(i, id) == regerr::Ok; ++i) {
     std::wstring name = readText(*toolbar, id);
     if (name.empty()) name = kUnknown;
-    ListView_cjgl.addRow({name, id, DisabledState(id), kTypeToolbar, kFileNotFound}, false,
-                         AddonRow{AddonRow::Source::Toolbar, id, {}});
+    ListView_cjgl.addRow({name, id, DisabledState(id), typeIn(view, kTypeToolbar), kFileNotFound}, false,
+                         AddonRow{AddonRow::Source::Toolbar, id, {}, view});
   }
 }
 

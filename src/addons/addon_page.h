@@ -11,13 +11,15 @@
 
 namespace trova {
 
-// What a row of the add-on list is: where the browser finds the add-on, its
-// identifier and, for a context-menu entry, the menu text that names its key.
+// What a row of the add-on list is: where the browser finds the add-on (which
+// registry view, for the machine-wide sources), its identifier and, for a
+// context-menu entry, the menu text that names its key.
 struct AddonRow {
   enum class Source { HelperObject, Extension, Toolbar, ContextMenu };
   Source source;
   std::wstring id;        // the class identifier as the registry spells it; empty for a menu entry
   std::wstring menuText;  // the context-menu entry's key name
+  RegView view = RegView::Bits64;
 };
 
 class AddonPage final : public Page {
@@ -48,11 +50,14 @@ class AddonPage final : public Page {
   static std::wstring DetailsSearchTerm(const ListView& list, int row);
 
  private:
-  void AddClassSource(const wchar_t* key, AddonRow::Source source, const wchar_t* typeLabel);
-  void AddToolbars();
+  void AddClassSource(RegView view, const wchar_t* key, AddonRow::Source source, const wchar_t* typeLabel);
+  void AddToolbars(RegView view);
+  // After the disabled mark of `id` changed: every row of that add-on, in
+  // either view, shows the new state (both views share the one mark).
+  void ShowStateOfEveryRow(const std::wstring& id, const wchar_t* state);
   void AddContextMenus();
   // The selected row's record when "禁用"/"启用" can act on it, else null.
-  const AddonRow* RowWithDisabledMark(int& row) const;
+  const AddonRow* RowWithDisabledMark() const;
   void Failed(const std::wstring& what, const std::wstring& reason);
 
   Platform& platform_;

@@ -14,6 +14,8 @@ inline constexpr const wchar_t* kTypeHelper = L"浏览器帮助项";
 inline constexpr const wchar_t* kTypeExtension = L"浏览器扩展项";
 inline constexpr const wchar_t* kTypeToolbar = L"浏览器工具项";
 inline constexpr const wchar_t* kTypeContextMenu = L"浏览器右键菜单";
+// Added to the type of an add-on the 32-bit browser loads.
+inline constexpr const wchar_t* kOf32BitView = L" (32位)";
 
 inline constexpr const wchar_t* kEnabled = L"已启用";
 inline constexpr const wchar_t* kDisabled = L"已禁用";

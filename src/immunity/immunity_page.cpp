@@ -146,7 +146,8 @@ void ImmunityPage::Command_cjmy_Click() {
 void ImmunityPage::Command_cjmydc_Click() {
   std::vector<std::wstring> keys;
   for (ListView* list : ListView_cjmy)
-    for (int r = 0; r < list->rowCount(); ++r) keys.push_back(killBitKeyPath(clsidOf(*list, r)));
+    for (int r = 0; r < list->rowCount(); ++r)
+      for (auto& path : killBitKeyPathsOfEveryView(clsidOf(*list, r))) keys.push_back(std::move(path));
   FileDialogSpec spec;
   spec.filters = {{L"注册表文件 (*.reg)", L"*.reg"}};
   spec.title = L"导出";

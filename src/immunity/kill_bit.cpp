@@ -35,27 +35,27 @@ std::wstring killBitKeyPath(const std::wstring& clsid) {
   return std::wstring(kActiveXCompatibilityKey) + L"\\" + clsid;
 }
 
-bool hasKillBit(Registry& registry, const std::wstring& clsid) {
-  if (!usableAsKeyName(clsid)) return false;
+namespace {
+
+bool hasKillBitIn(Registry& registry, RegView view, const std::wstring& clsid) {
   KeyPtr key;
-  if (registry.open(Hive::LocalMachine, killBitKeyPath(clsid), key) != regerr::Ok) return false;
+  if (registry.open({Hive::LocalMachine, view}, killBitKeyPath(clsid), key) != regerr::Ok) return false;
   auto v = readFlags(*key);
   return v && (flagsOf(*v) & kKillBit) != 0;
 }
 
-RegStatus writeKillBit(Registry& registry, const std::wstring& clsid, bool immune) {
-  if (!usableAsKeyName(clsid)) return regerr::InvalidParameter;
+RegStatus writeKillBitIn(Registry& registry, RegView view, const std::wstring& clsid, bool immune) {
+  const RegRoot machine{Hive::LocalMachine, view};
   KeyPtr key;
   if (immune) {
     bool created = false;
-    if (RegStatus s = registry.create(Hive::LocalMachine, killBitKeyPath(clsid), key, &created); s != regerr::Ok)
-      return s;
+    if (RegStatus s = registry.create(machine, killBitKeyPath(clsid), key, &created); s != regerr::Ok) return s;
     // A key made just now holds no value: one registry call fewer per new key.
     auto old = created ? std::nullopt : readFlags(*key);
     return key->setValue(kCompatibilityFlags, RegValue::dword(kKillBit | (old ? keptBits(*old) : 0)));
   }
 
-  RegStatus s = registry.open(Hive::LocalMachine, killBitKeyPath(clsid), key);
+  RegStatus s = registry.open(machine, killBitKeyPath(clsid), key);
   if (s == regerr::FileNotFound) return regerr::Ok;  // no key, no kill-bit
   if (s != regerr::Ok) return s;
   auto old = readFlags(*key);
@@ -65,10 +65,11 @@ RegStatus writeKillBit(Registry& registry, const std::wstring& clsid, bool immun
   return key->setValue(kCompatibilityFlags, RegValue::dword(rest));
 }
 
-RegStatus removeKillBit(Registry& registry, const std::wstring& clsid) {
-  if (RegStatus s = writeKillBit(registry, clsid, false); s != regerr::Ok) return s;
+RegStatus removeKillBitIn(Registry& registry, RegView view, const std::wstring& clsid) {
+  if (RegStatus s = writeKillBitIn(registry, view, clsid, false); s != regerr::Ok) return s;
+  const RegRoot machine{Hive::LocalMachine, view};
   KeyPtr key;
-  RegStatus s = registry.open(Hive::LocalMachine, killBitKeyPath(clsid), key);
+  RegStatus s = registry.open(machine, killBitKeyPath(clsid), key);
   if (s == regerr::FileNotFound) return regerr::Ok;
   if (s != regerr::Ok) return s;
   std::wstring name;
@@ -76,9 +77,45 @@ RegStatus removeKillBit(Registry& registry, const std::wstring& clsid) {
   key.reset();
   if (!empty) return regerr::Ok;
   KeyPtr parent;
-  s = registry.open(Hive::LocalMachine, kActiveXCompatibilityKey, parent);
+  s = registry.open(machine, kActiveXCompatibilityKey, parent);
   if (s == regerr::Ok) s = parent->deleteSubKey(clsid);
   return s == regerr::FileNotFound ? regerr::Ok : s;
+}
+
+// Runs `change` in every view and gives back the first failure.
+template <typename Change>
+RegStatus inEveryView(Change change) {
+  RegStatus first = regerr::Ok;
+  for (RegView view : registryViews()) {
+    const RegStatus s = change(view);
+    if (first == regerr::Ok) first = s;
+  }
+  return first;
+}
+
+}  // namespace
+
+bool hasKillBit(Registry& registry, const std::wstring& clsid) {
+  if (!usableAsKeyName(clsid)) return false;
+  for (RegView view : registryViews())
+    if (!hasKillBitIn(registry, view, clsid)) return false;
+  return true;
+}
+
+RegStatus writeKillBit(Registry& registry, const std::wstring& clsid, bool immune) {
+  if (!usableAsKeyName(clsid)) return regerr::InvalidParameter;
+  return inEveryView([&](RegView view) { return writeKillBitIn(registry, view, clsid, immune); });
+}
+
+RegStatus removeKillBit(Registry& registry, const std::wstring& clsid) {
+  if (!usableAsKeyName(clsid)) return regerr::InvalidParameter;
+  return inEveryView([&](RegView view) { return removeKillBitIn(registry, view, clsid); });
+}
+
+std::vector<std::wstring> killBitKeyPathsOfEveryView(const std::wstring& clsid) {
+  std::vector<std::wstring> paths;
+  for (RegView view : registryViews()) paths.push_back(pathIn64BitView({Hive::LocalMachine, view}, killBitKeyPath(clsid)));
+  return paths;
 }
 
 }  // namespace trova

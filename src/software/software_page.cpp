@@ -20,8 +20,13 @@ SoftwarePage::SoftwarePage(PageSite& site)
 void SoftwarePage::LoadUninstallList() {
   ListFill fill(ListView_rjxz);
   ListView_rjxz.clear();
+  for (RegView view : registryViews()) AddRegistrations({Hive::LocalMachine, view});
+  AddRegistrations(Hive::CurrentUser);
+}
+
+void SoftwarePage::AddRegistrations(RegRoot root) {
   KeyPtr uninstall;
-  if (platform_.registry.open(Hive::LocalMachine, kUninstallKey, uninstall) != regerr::Ok) return;
+  if (platform_.registry.open(root, kUninstallKey, uninstall) != regerr::Ok) return;
   std::wstring alias;
   for (std::uint32_t i = 0; uninstall->enumSubKey(i, alias) == regerr::Ok; ++i) {
     KeyPtr entry;
@@ -30,7 +35,7 @@ void SoftwarePage::LoadUninstallList() {
     if (entry->queryValue(L"DisplayName", name) != regerr::Ok) continue;
     const std::wstring command = readText(*entry, L"UninstallString");
     ListView_rjxz.addRow({name.asText(), readText(*entry, L"DisplayVersion"), command, alias}, false,
-                         SoftwareRow{alias, command});
+                         SoftwareRow{root, alias, command});
   }
 }
 
@@ -65,7 +70,7 @@ void SoftwarePage::Command_rjxzsc_Click() {
   // An empty name would address the Uninstall key itself.
   if (alias.empty()) return Fail(what, L"找不到它的注册表项");
   KeyPtr uninstall;
-  if (RegStatus s = platform_.registry.open(Hive::LocalMachine, kUninstallKey, uninstall); s != regerr::Ok)
+  if (RegStatus s = platform_.registry.open(entry->root, kUninstallKey, uninstall); s != regerr::Ok)
     return Fail(what, describeFailure(s));
   RegStatus s = uninstall->deleteSubKey(alias);
   if (s == regerr::Ok || s == regerr::FileNotFound) {  // gone either way

@@ -24,19 +24,20 @@ StartupPage::StartupPage(PageSite& site)
 void StartupPage::LoadStartupList() {
   ListFill fill(ListView_qdxm);
   ListView_qdxm.clear();
-  AddEntries(Hive::LocalMachine, kMachine);
+  for (RegView view : registryViews())
+    AddEntries({Hive::LocalMachine, view}, view == RegView::Bits32 ? kMachine32 : kMachine);
   AddEntries(Hive::CurrentUser, kUser);
 }
 
-void StartupPage::AddEntries(Hive hive, const wchar_t* marker) {
+void StartupPage::AddEntries(RegRoot root, const wchar_t* marker) {
   KeyPtr run;
-  if (platform_.registry.open(hive, kRunKey, run) != regerr::Ok) return;
+  if (platform_.registry.open(root, kRunKey, run) != regerr::Ok) return;
   std::wstring name;
   for (std::uint32_t i = 0; run->enumValue(i, name) == regerr::Ok; ++i) {
     // The whole command line, however long: it is what Disable and Enable write back.
     std::wstring command = readText(*run, name);
     ListView_qdxm.addRow({name, marker, isDisabled(command) ? kDisabled : kEnabled, command}, false,
-                         StartupRow{hive, name, command});
+                         StartupRow{root, name, command});
   }
 }
 
@@ -63,7 +64,7 @@ void StartupPage::Rewrite(int row, const StartupRow& entry, const std::wstring& 
   const std::wstring& name = entry.name;
   const std::wstring what = std::wstring(action) + L"启动项“" + name + L"”失败";
   KeyPtr run;
-  if (RegStatus s = platform_.registry.open(entry.hive, kRunKey, run); s != regerr::Ok)
+  if (RegStatus s = platform_.registry.open(entry.root, kRunKey, run); s != regerr::Ok)
     return Fail(what, describeFailure(s));
 
   // The value keeps its type: an expandable command line written back as a
@@ -90,7 +91,7 @@ void StartupPage::Command_qdxmsc_Click() {
   const std::wstring name = entry->name;
   const std::wstring what = L"删除启动项“" + name + L"”失败";
   KeyPtr run;
-  if (RegStatus s = platform_.registry.open(entry->hive, kRunKey, run); s != regerr::Ok)
+  if (RegStatus s = platform_.registry.open(entry->root, kRunKey, run); s != regerr::Ok)
     return Fail(what, describeFailure(s));
   // A value that is already gone (removed by another program) is what the user asked for.
   if (RegStatus s = run->deleteValue(name); s != regerr::Ok && s != regerr::FileNotFound)

@@ -48,6 +48,42 @@ TEST_F(AddonList, ReadsTheFourSourcesInOrder) {
   EXPECT_EQ(list().header(0), L"插件名称,总4个");
 }
 
+// The 32-bit browser's add-ons are listed too, each with its class looked up in
+// its own view; both rows of one identifier share the one disabled mark.
+TEST_F(AddonList, BothViewsAreListedAndActedOnInTheirOwnView) {
+  const RegRoot machine32{Hive::LocalMachine, RegView::Bits32}, classes32{Hive::ClassesRoot, RegView::Bits32};
+  registerClass(L"{B}", L"Helper 64", L"C:\\x64\\b.dll");
+  f.reg().setText(classes32, L"CLSID\\{B}", L"", L"Helper 32");
+  f.reg().setText(classes32, L"CLSID\\{B}\\InprocServer32", L"", L"C:\\x86\\b.dll");
+  f.reg().createKey(Hive::LocalMachine, kBho + L"\\{B}");
+  f.reg().createKey(machine32, kBho + L"\\{B}");
+  registerClass(L"{E}", L"64-bit class only", L"C:\\x64\\e.dll");
+  f.reg().createKey(machine32, kExt + L"\\{E}");
+  f.reg().setText(machine32, kBar, L"{T}", L"Bar 32");
+  EXPECT_EQ(rows(), (std::vector<Row>{
+                        {L"Helper 64", L"{B}", L"已启用", L"浏览器帮助项", L"C:\\x64\\b.dll"},
+                        {L"Helper 32", L"{B}", L"已启用", L"浏览器帮助项 (32位)", L"C:\\x86\\b.dll"},
+                        {L"Bar 32", L"{T}", L"已启用", L"浏览器工具项 (32位)", L"文件没有找到"},
+                    }));
+  EXPECT_EQ(list().header(0), L"插件名称,总3个");
+
+  list().selectRow(0);
+  f.form.Click(L"Command_cjgljy");
+  EXPECT_EQ(list().cell(0, 2), L"已禁用");
+  EXPECT_EQ(list().cell(1, 2), L"已禁用") << "the mark is the 32-bit browser's too";
+  list().selectRow(1);
+  f.form.Click(L"Command_cjglqy");
+  EXPECT_EQ(list().cell(0, 2), L"已启用");
+
+  list().selectRow(1);
+  f.form.Click(L"Command_cjglsc");
+  EXPECT_FALSE(f.reg().exists(machine32, kBho + L"\\{B}"));
+  EXPECT_TRUE(f.reg().exists(Hive::LocalMachine, kBho + L"\\{B}"));
+  list().selectRow(1);  // now the 32-bit toolbar
+  f.form.Click(L"Command_cjglsc");
+  EXPECT_FALSE(f.reg().value(machine32, kBar, L"{T}"));
+}
+
 TEST_F(AddonList, ListsOnlyClassesWithAnInProcessServer) {
   registerClass(L"{A}", L"Has server", L"a.dll");
   registerClass(L"{B}", L"No server", L"");

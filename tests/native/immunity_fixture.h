@@ -24,11 +24,13 @@ struct ImmunityFixture {
 
   MemoryListView& list(int c) { return f.ui.listView(L"ListView_cjmy(" + std::to_wstring(c) + L")"); }
   MemoryListView& user() { return list(3); }
-  void setFlags(const std::wstring& clsid, std::uint32_t v) {
-    mp.registry.setDword(Hive::LocalMachine, kCompat + clsid, L"Compatibility Flags", v);
+  // In both views, as an immunised machine has it, unless one is named.
+  void setFlags(const std::wstring& clsid, std::uint32_t v, std::vector<RegView> views = registryViews()) {
+    for (RegView view : views)
+      mp.registry.setDword({Hive::LocalMachine, view}, kCompat + clsid, L"Compatibility Flags", v);
   }
-  std::optional<std::uint32_t> flags(const std::wstring& clsid) {
-    auto v = mp.registry.value(Hive::LocalMachine, kCompat + clsid, L"Compatibility Flags");
+  std::optional<std::uint32_t> flags(const std::wstring& clsid, RegView view = RegView::Bits64) {
+    auto v = mp.registry.value({Hive::LocalMachine, view}, kCompat + clsid, L"Compatibility Flags");
     if (!v) return std::nullopt;
     return v->asDword();
   }

@@ -9,7 +9,8 @@ namespace {
 TEST(ImmunityForm, StartUpFillsTheCatalogueListsThenTheUserEntries) {
   FormFixture f;
   const std::wstring compat = L"SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";
-  f.reg().setDword(Hive::LocalMachine, compat + L"{1}", L"Compatibility Flags", 0x400);
+  for (RegView view : registryViews())
+    f.reg().setDword({Hive::LocalMachine, view}, compat + L"{1}", L"Compatibility Flags", 0x400);
   // One user record: category 3, "u", "{1}".
   std::string rec("\x03\x00\x01\x00u\x03\x00{1}", 10);
   f.mp.files.files[MemoryFiles::key(L"C:\\Trova\\cisid.dat")] = rec;

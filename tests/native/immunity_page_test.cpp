@@ -84,6 +84,8 @@ TEST_F(ImmunityFill, KillBitDecidesWhateverOtherBitsSay) {
   setFlags(withMore, 0x401);
   setFlags(otherBit, 0x1);
   mp.registry.createKey(Hive::LocalMachine, kCompat + keyOnly);
+  setFlags(kCatalogue[179].clsid, 0x400, {RegView::Bits64});  // the 32-bit browser would still load it
+  setFlags(kCatalogue[180].clsid, 0x400, {RegView::Bits32});
   page.FillImmunityLists();
   EXPECT_TRUE(lists[0]->checked(0));
   EXPECT_EQ(lists[0]->cell(0, 2), L"已免疫");
@@ -93,6 +95,8 @@ TEST_F(ImmunityFill, KillBitDecidesWhateverOtherBitsSay) {
   EXPECT_EQ(lists[0]->cell(2, 2), L"未免疫");
   EXPECT_FALSE(lists[0]->checked(3));
   EXPECT_EQ(lists[0]->cell(3, 2), L"未免疫");
+  EXPECT_EQ(column(*lists[0], 2)[4], L"未免疫") << "immune in one view only";
+  EXPECT_EQ(column(*lists[0], 2)[5], L"未免疫");
   EXPECT_EQ(lists[0]->header(0), header(108, 110));
 }
 
@@ -149,13 +153,19 @@ TEST_F(ImmunityApply, UncheckedRowsLoseOnlyTheKillBit) {
   EXPECT_EQ(mp.dialogs.messages.at(0).text, L"应用更改成功!");
 }
 
-TEST_F(ImmunityApply, OneKeyOpenedPerRowAndMarksAndHeaderLeftAlone) {
+TEST_F(ImmunityApply, OneKeyOpenedPerRowAndViewAndMarksAndHeaderLeftAlone) {
   lists[0]->setChecked(0, true);
   lists[0]->setHeader(0, L"before");
   setFlags(clsid(1), 0x400);
+  setFlags(clsid(2), 0x400, {RegView::Bits32});
   const int before = mp.registry.openCount();
   page.Command_cjmy_Click();
-  EXPECT_EQ(mp.registry.openCount() - before, 4);
+  EXPECT_EQ(mp.registry.openCount() - before, 8);
+  for (RegView view : registryViews()) {
+    EXPECT_EQ(flags(clsid(0), view), 0x400u) << "set for both browsers";
+    EXPECT_EQ(flags(clsid(1), view), std::nullopt) << "cleared for both";
+    EXPECT_EQ(flags(clsid(2), view), std::nullopt);
+  }
   EXPECT_EQ(lists[0]->header(0), L"before");
   EXPECT_TRUE(lists[0]->checked(0));
   EXPECT_FALSE(lists[0]->checked(1));
@@ -190,7 +200,8 @@ TEST_F(ImmunityApply, UserRowsAreAppliedToo) {
 TEST_F(ImmunityApply, FailedWritesAreCountedExplainedAndShownAsTheyAre) {
   setFlags(clsid(0), 0x400);  // immune, to be un-immunised
   setFlags(clsid(3), 0x400);  // immune, stays checked
-  mp.registry.denyWrites(Hive::LocalMachine, kCompat.substr(0, kCompat.size() - 1));
+  for (RegView view : registryViews())
+    mp.registry.denyWrites({Hive::LocalMachine, view}, kCompat.substr(0, kCompat.size() - 1));
   lists[0]->setChecked(0, false);
   lists[0]->setChecked(1, true);
   lists[0]->setChecked(2, false);
@@ -221,11 +232,13 @@ TEST_F(ImmunityExport, WritesRegedit4WithEveryRowOfEveryListInGbkAndCrLf) {
   mp.dialogs.fileAnswers = {path};
   page.Command_cjmydc_Click();
 
+  // Each control in both views: the 32-bit browser's key lies under Wow6432Node.
   const std::string key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";
+  const std::string key32 = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\";
   const std::string value = "\"Compatibility Flags\"=dword:00000400\r\n \r\n";
-  const std::string expected = "REGEDIT4\r\n \r\n" + key + "{00000000-0000-0000-0000-00000000000A}]\r\n" + value +
-                               key + "{00000000-0000-0000-0000-00000000000b}]\r\n" + value + key +
-                               "{\xB2\xE2\xCA\xD4]\r\n" + value;
+  std::string expected = "REGEDIT4\r\n \r\n";
+  for (const std::string id : {"{00000000-0000-0000-0000-00000000000A}", "{00000000-0000-0000-0000-00000000000b}", "{\xB2\xE2\xCA\xD4"})
+    expected += key + id + "]\r\n" + value + key32 + id + "]\r\n" + value;
   ASSERT_TRUE(mp.files.files.count(MemoryFiles::key(path)));
   EXPECT_EQ(mp.files.files[MemoryFiles::key(path)], expected);
   ASSERT_EQ(mp.dialogs.messages.size(), 1u);
@@ -253,7 +266,7 @@ TEST_F(ImmunityExport, UntouchedPageExportsAllCatalogueRowsCheckedOrNot) {
   mp.dialogs.fileAnswers = {path};
   page.Command_cjmydc_Click();
   const auto lines = decodeTextLines(mp.files.files[MemoryFiles::key(path)]);
-  ASSERT_EQ(lines.size(), 2u + 3u * kCatalogueRows);
+  ASSERT_EQ(lines.size(), 2u + 2u * 3u * kCatalogueRows);
   EXPECT_EQ(lines.back(), L" ");
   EXPECT_EQ(lines[2], L"[HKEY_LOCAL_MACHINE\\" + killBitKeyPath(kCatalogue[175].clsid) + L"]");
 }

@@ -268,7 +268,8 @@ TEST_F(UserEntries, DeleteRemovesTheSelectedRowAndOnlyTheKillBit) {
   user().selectRow(1);
   page.Command_yhzdysc_Click();
   EXPECT_EQ(column(user(), 0), (std::vector<std::wstring>{L"a", L"c"}));
-  EXPECT_FALSE(mp.registry.exists(Hive::LocalMachine, kCompat + kB)) << "nothing else was in it";
+  for (RegView view : registryViews())
+    EXPECT_FALSE(mp.registry.exists({Hive::LocalMachine, view}, kCompat + kB)) << "nothing else was in it";
   EXPECT_EQ(user().header(0), L"插件名称 (未免疫1项,总2项)");
 
   user().selectRow(0);  // its key does not exist: no error
@@ -276,7 +277,8 @@ TEST_F(UserEntries, DeleteRemovesTheSelectedRowAndOnlyTheKillBit) {
   EXPECT_EQ(column(user(), 0), std::vector<std::wstring>{L"c"});
   user().selectRow(0);
   page.Command_yhzdysc_Click();
-  EXPECT_EQ(flags(kC), 0x001u) << "the other flag stays, and with it the key";
+  for (RegView view : registryViews())
+    EXPECT_EQ(flags(kC, view), 0x001u) << "the other flag stays, and with it the key";
   EXPECT_TRUE(mp.dialogs.messages.empty());
   EXPECT_FALSE(fileExists()) << "the file changes only on save";
 }

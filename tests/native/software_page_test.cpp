@@ -17,15 +17,15 @@ struct InstalledSoftware : ::testing::Test {
   ListView& list() { return f.ui.listView(L"ListView_rjxz"); }
 
   void registration(const std::wstring& alias, const std::wstring& name, const std::wstring& version,
-                    const std::wstring& command) {
+                    const std::wstring& command, RegRoot root = Hive::LocalMachine) {
     const std::wstring key = kUninstall + L"\\" + alias;
-    f.reg().createKey(Hive::LocalMachine, key);
-    if (!name.empty()) f.reg().setText(Hive::LocalMachine, key, L"DisplayName", name);
-    if (!version.empty()) f.reg().setText(Hive::LocalMachine, key, L"DisplayVersion", version);
-    if (!command.empty()) f.reg().setText(Hive::LocalMachine, key, L"UninstallString", command);
+    f.reg().createKey(root, key);
+    if (!name.empty()) f.reg().setText(root, key, L"DisplayName", name);
+    if (!version.empty()) f.reg().setText(root, key, L"DisplayVersion", version);
+    if (!command.empty()) f.reg().setText(root, key, L"UninstallString", command);
   }
-  bool registered(const std::wstring& alias) {
-    return f.reg().exists(Hive::LocalMachine, kUninstall + L"\\" + alias);
+  bool registered(const std::wstring& alias, RegRoot root = Hive::LocalMachine) {
+    return f.reg().exists(root, kUninstall + L"\\" + alias);
   }
   std::vector<Row> rows() {
     std::vector<Row> out;
@@ -45,17 +45,33 @@ struct InstalledSoftware : ::testing::Test {
   using Started = std::vector<std::pair<std::wstring, std::wstring>>;
 };
 
-TEST_F(InstalledSoftware, ListsOnlyRegistrationsWithADisplayName) {
+// Both views of the machine's registrations, then the current user's; only
+// those with a display name. Each row acts on its own registration.
+TEST_F(InstalledSoftware, ListsTheRegistrationsOfBothViewsAndTheUserThatHaveADisplayName) {
+  const RegRoot machine32{Hive::LocalMachine, RegView::Bits32};
   registration(L"{90120000-0011}", L"Office 套件", L"12.0.4518", L"MsiExec.exe /X{90120000-0011}");
   registration(L"KB123456", L"", L"", L"C:\\WINDOWS\\$NtUninstallKB123456$\\spuninst.exe");
   registration(L"Bare", L"Only a name", L"", L"");
   registration(L"Empty", L"", L"", L"");
-  f.reg().setText(Hive::CurrentUser, kUninstall + L"\\PerUser", L"DisplayName", L"Per-user program");
+  registration(L"Both", L"Twice", L"64", L"");
+  registration(L"Both", L"Twice", L"32", L"", machine32);
+  registration(L"PerUser", L"Per-user program", L"", L"", Hive::CurrentUser);
   EXPECT_EQ(load(), (std::vector<Row>{
                         {L"Only a name", L"", L"", L"Bare"},
+                        {L"Twice", L"64", L"", L"Both"},
                         {L"Office 套件", L"12.0.4518", L"MsiExec.exe /X{90120000-0011}", L"{90120000-0011}"},
+                        {L"Twice", L"32", L"", L"Both"},
+                        {L"Per-user program", L"", L"", L"PerUser"},
                     }));
-  EXPECT_EQ(load().size(), 2u) << "a reload replaces the rows";
+  EXPECT_EQ(load().size(), 5u) << "a reload replaces the rows";
+  list().selectRow(3);
+  f.form.Click(L"Command_rjxzsc");
+  EXPECT_FALSE(registered(L"Both", machine32));
+  EXPECT_TRUE(registered(L"Both")) << "the 64-bit registration is another program's";
+  list().selectRow(3);
+  f.form.Click(L"Command_rjxzsc");
+  EXPECT_FALSE(registered(L"PerUser", Hive::CurrentUser));
+  EXPECT_TRUE(messages().empty());
 }
 
 TEST_F(InstalledSoftware, NoUninstallKeyGivesAnEmptyList) {

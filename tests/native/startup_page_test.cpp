@@ -16,9 +16,9 @@ struct StartupItems : ::testing::Test {
   FormFixture f;
   ListView& list() { return f.ui.listView(L"ListView_qdxm"); }
 
-  void seed(Hive hive, const std::wstring& name, const std::wstring& command,
+  void seed(RegRoot root, const std::wstring& name, const std::wstring& command,
             RegType type = RegType::Sz) {
-    f.reg().setText(hive, kRun, name, command, type);
+    f.reg().setText(root, kRun, name, command, type);
   }
   std::vector<Row> rows() {
     std::vector<Row> out;
@@ -35,29 +35,39 @@ struct StartupItems : ::testing::Test {
       if (list().cell(r, 0) == name && list().cell(r, 1) == where) return list().selectRow(r);
     FAIL() << "no row to select";
   }
-  std::optional<RegValue> stored(Hive hive, const std::wstring& name) {
-    return f.reg().value(hive, kRun, name);
+  std::optional<RegValue> stored(RegRoot root, const std::wstring& name) {
+    return f.reg().value(root, kRun, name);
   }
-  std::wstring storedText(Hive hive, const std::wstring& name) {
-    auto v = stored(hive, name);
+  std::wstring storedText(RegRoot root, const std::wstring& name) {
+    auto v = stored(root, name);
     return v ? v->asText() : L"<missing>";
   }
   const std::vector<ScriptedDialogs::Message>& messages() { return f.mp.dialogs.messages; }
 };
 
-TEST_F(StartupItems, LoadsMachineEntriesBeforeUserEntriesWithTheirState) {
+TEST_F(StartupItems, LoadsMachineEntriesOfBothViewsBeforeUserEntriesWithTheirState) {
   // The user's entries are written first so that only the location decides the order.
+  const RegRoot machine32{Hive::LocalMachine, RegView::Bits32};
   seed(Hive::CurrentUser, L"Zeta", L"C:\\z.exe");
   seed(Hive::CurrentUser, L"Alpha", L";C:\\a.exe -min");
+  seed(machine32, L"Updater", L"C:\\x86\\upd.exe");
   seed(Hive::LocalMachine, L"Sound", L"C:\\snd.exe /tray");
   seed(Hive::LocalMachine, L"Agent", L";;\"C:\\Program Files\\agent.exe\"");
   EXPECT_EQ(load(), (std::vector<Row>{
                         {L"Sound", L"HLMR", L"已启用", L"C:\\snd.exe /tray"},
                         {L"Agent", L"HLMR", L"已禁用", L";;\"C:\\Program Files\\agent.exe\""},
+                        {L"Updater", L"HLMR32", L"已启用", L"C:\\x86\\upd.exe"},
                         {L"Zeta", L"HCUR", L"已启用", L"C:\\z.exe"},
                         {L"Alpha", L"HCUR", L"已禁用", L";C:\\a.exe -min"},
                     }));
-  EXPECT_EQ(load().size(), 4u) << "a reload replaces the rows";
+  EXPECT_EQ(load().size(), 5u) << "a reload replaces the rows";
+  // The 32-bit view's entry is acted on where it is.
+  select(L"Updater", L"HLMR32");
+  f.form.Click(L"Command_qdxmjy");
+  EXPECT_EQ(storedText(machine32, L"Updater"), L";C:\\x86\\upd.exe");
+  f.form.Click(L"Command_qdxmsc");
+  EXPECT_FALSE(stored(machine32, L"Updater"));
+  EXPECT_FALSE(stored(Hive::LocalMachine, L"Updater")) << "nothing landed in the 64-bit view";
 }
 
 TEST_F(StartupItems, AMissingRunKeyStillLetsTheOtherLoad) {

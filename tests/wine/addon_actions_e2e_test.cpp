@@ -36,6 +36,10 @@ const std::wstring kExtId = L"{11111111-AAAA-4BBB-8CCC-000000000001}";
 const std::wstring kBarId = L"{11111111-AAAA-4BBB-8CCC-000000000003}";
 const std::wstring kOtherBarId = L"{11111111-AAAA-4BBB-8CCC-000000000009}";
 const std::wstring kMenuText = L"用演示下载器下载";
+const std::wstring kHelper32Id = L"{11111111-AAAA-4BBB-8CCC-000000000032}";
+
+// Where the 64-bit view shows a key of the 32-bit view.
+std::wstring wow(const std::wstring& softwarePath) { return L"SOFTWARE\\Wow6432Node" + softwarePath.substr(8); }
 
 const std::wstring kList = L"ListView_cjgl";
 const std::wstring kDisable = L"Command_cjgljy";
@@ -49,7 +53,10 @@ enum Column { Name = 0, Id = 1, State = 2, Type = 3, File = 4 };
 // and leaves them (and the classes it registered) removed.
 struct AddonSeed : RegistrySeed {
   AddonSeed() {
-    for (const auto& k : {kBho, kExt, kBar}) clear(HKEY_LOCAL_MACHINE, k);
+    for (const auto& k : {kBho, kExt, kBar}) {
+      clear(HKEY_LOCAL_MACHINE, k);
+      clear(HKEY_LOCAL_MACHINE, wow(k));
+    }
     clear(HKEY_CURRENT_USER, kMenu);
     clear(HKEY_CURRENT_USER, kSettings);
   }
@@ -67,6 +74,15 @@ struct AddonSeed : RegistrySeed {
   }
   void toolbar(const std::wstring& id = kBarId, const std::wstring& name = L"") {
     text(HKEY_LOCAL_MACHINE, kBar, id, name);
+  }
+  // A helper object of the 32-bit browser, written as a 32-bit installer would.
+  void helper32() {
+    clear(HKEY_CLASSES_ROOT, L"Wow6432Node\\CLSID\\" + kHelper32Id);
+    const std::wstring cls = L"\"HKCR\\CLSID\\" + kHelper32Id;
+    for (const std::wstring& args : {L"add " + cls + L"\" /ve /d 演示32位帮助对象 /f /reg:32",
+                                     L"add " + cls + L"\\InprocServer32\" /ve /d C:\\Demo\\x86.dll /f /reg:32",
+                                     L"add \"HKLM\\" + kBho + L"\\" + kHelper32Id + L"\" /f /reg:32"})
+      if (regExe(args).exitCode != 0) throw std::runtime_error("reg add failed");
   }
   void menu(const std::wstring& menuText = kMenuText) {
     text(HKEY_CURRENT_USER, kMenu + L"\\" + menuText, L"", L"C:\\Demo\\menu.htm");
@@ -278,10 +294,11 @@ TEST(AddonActionsWindow, DeleteRemovesEachKindFromItsOwnPlace) {
   seed.toolbar();
   seed.toolbar(kOtherBarId, L"另一个工具栏");
   seed.menu();
+  seed.helper32();
   seed.dword(HKEY_CURRENT_USER, kSettings + L"\\" + kHelperId, L"Flags", 1);
   UiSession ui;
   ui.pickTab(L"TabStrip_cjmy", kAddonTab);
-  ASSERT_EQ(ui.rows(kList).size(), 5u);
+  ASSERT_EQ(ui.rows(kList).size(), 6u);
   ASSERT_TRUE(contains(subKeysByReg(L"HKEY_LOCAL_MACHINE", kBho), kHelperId));
   ASSERT_TRUE(contains(subKeysByReg(L"HKEY_CURRENT_USER", kMenu), kMenuText)) << "reg.exe lists the Chinese key name";
 
@@ -293,6 +310,16 @@ TEST(AddonActionsWindow, DeleteRemovesEachKindFromItsOwnPlace) {
   EXPECT_FALSE(contains(subKeysByReg(L"HKEY_LOCAL_MACHINE", kBho), kHelperId));
   EXPECT_TRUE(RegistrySeed::exists(HKEY_CLASSES_ROOT, L"CLSID\\" + kHelperId + L"\\InprocServer32"));
   EXPECT_TRUE(RegistrySeed::exists(HKEY_CURRENT_USER, kSettings + L"\\" + kHelperId));
+
+  // The 32-bit browser's helper object goes from its own view.
+  const int row32 = rowWhere(ui, Id, kHelper32Id);
+  ASSERT_GE(row32, 0);
+  EXPECT_EQ(ui.rows(kList)[static_cast<std::size_t>(row32)][Type], L"浏览器帮助项 (32位)");
+  EXPECT_EQ(ui.rows(kList)[static_cast<std::size_t>(row32)][Name], L"演示32位帮助对象");
+  ui.clickRow(kList, row32);
+  EXPECT_EQ(deleteSelected(ui), L"删除成功!");
+  EXPECT_EQ(regQuery(quoted(L"HKLM\\" + kBho + L"\\" + kHelper32Id) + L" /reg:32").exitCode, kRegNotFound);
+  EXPECT_EQ(regQuery(quoted(L"HKCR\\CLSID\\" + kHelper32Id) + L" /reg:32").exitCode, 0u) << "its class stays";
 
   // A toolbar: only its value under Toolbar goes.
   ui.clickRow(kList, rowWhere(ui, Id, kBarId));
@@ -310,7 +337,7 @@ TEST(AddonActionsWindow, DeleteRemovesEachKindFromItsOwnPlace) {
 
   // The count in the header waits for the next pick of the tab, which finds
   // only what is left.
-  EXPECT_EQ(ui.header(kList, 0), L"插件名称,总5个");
+  EXPECT_EQ(ui.header(kList, 0), L"插件名称,总6个");
   ui.pickTab(L"TabStrip_cjmy", 3);
   ui.pickTab(L"TabStrip_cjmy", kAddonTab);
   EXPECT_EQ(column(ui, Id), (std::vector<std::wstring>{kExtId, kOtherBarId}));

@@ -33,13 +33,22 @@ const std::wstring kFlags = L"Compatibility Flags";
 
 std::wstring listName(int c) { return L"ListView_cjmy(" + std::to_wstring(c) + L")"; }
 std::wstring keyOf(const std::wstring& clsid) { return kCompat + L"\\" + clsid; }
+// The 32-bit browser's key, as the 64-bit view names it.
+std::wstring key32Of(const std::wstring& clsid) {
+  return L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\ActiveX Compatibility\\" + clsid;
+}
 
-std::optional<DWORD> flagsOf(const std::wstring& clsid) {
-  DWORD value = 0, size = sizeof(value);
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, keyOf(clsid).c_str(), kFlags.c_str(), RRF_RT_REG_DWORD, nullptr, &value,
-                   &size) != ERROR_SUCCESS)
-    return std::nullopt;
-  return value;
+// The flags as reg.exe reads them in one view ("/reg:64" or "/reg:32").
+std::optional<DWORD> flagsOf(const std::wstring& clsid, const std::wstring& view = L"/reg:64") {
+  const RegOutput out = regQuery(L"\"HKLM\\" + keyOf(clsid) + L"\" /v \"Compatibility Flags\" " + view);
+  const std::size_t at = out.text.find(L"REG_DWORD    0x");
+  if (out.exitCode != 0 || at == std::wstring::npos) return std::nullopt;
+  return static_cast<DWORD>(std::wcstoul(out.text.c_str() + at + 15, nullptr, 16));
+}
+
+// Both browsers' flags of a control, as reg.exe reads them.
+std::pair<std::optional<DWORD>, std::optional<DWORD>> flagsOfBoth(const std::wstring& clsid) {
+  return {flagsOf(clsid, L"/reg:64"), flagsOf(clsid, L"/reg:32")};
 }
 
 std::wstring fromCodePage(const std::string& bytes, UINT codePage) {
@@ -221,9 +230,17 @@ TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
     unblockedRow = domestic[2];
     unblocked = lists[0][static_cast<std::size_t>(unblockedRow)][1];
   }
-  for (const auto& clsid : picked) seed.clear(HKEY_LOCAL_MACHINE, keyOf(clsid));
+  for (const auto& clsid : picked) {
+    seed.clear(HKEY_LOCAL_MACHINE, keyOf(clsid));
+    seed.clear(HKEY_LOCAL_MACHINE, key32Of(clsid));
+  }
   seed.clear(HKEY_LOCAL_MACHINE, keyOf(unblocked));
+  seed.clear(HKEY_LOCAL_MACHINE, key32Of(unblocked));
+  // Blocked for both browsers, the 32-bit one's written as a 32-bit installer would.
   seed.dword(HKEY_LOCAL_MACHINE, keyOf(unblocked), kFlags, 0x401);
+  ASSERT_EQ(regExe(L"add \"HKLM\\" + keyOf(unblocked) + L"\" /v \"Compatibility Flags\" /t REG_DWORD /d 0x401 /f /reg:32")
+                .exitCode,
+            0u);
 
   UiSession ui;
   // 0x401 has the kill-bit, so the row starts checked and immune.
@@ -243,29 +260,23 @@ TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
   ui.press(L"Command_cjmy");
   expectBox(ui, L"成功", L"应用更改成功!");
 
-  for (const auto& clsid : picked) EXPECT_EQ(flagsOf(clsid), std::optional<DWORD>(0x400)) << std::string(clsid.begin(), clsid.end());
-  EXPECT_EQ(flagsOf(unblocked), std::optional<DWORD>(0x001)) << "clearing the kill-bit keeps the value's other bit";
+  using Both = std::pair<std::optional<DWORD>, std::optional<DWORD>>;
+  for (const auto& clsid : picked)
+    EXPECT_EQ(flagsOfBoth(clsid), Both(0x400, 0x400)) << "both browsers: " << std::string(clsid.begin(), clsid.end());
+  EXPECT_EQ(flagsOfBoth(unblocked), Both(0x001, 0x001)) << "clearing the kill-bit keeps the value's other bit";
   const auto foreign = ui.rows(listName(1));
   for (int r : pickedRows) EXPECT_EQ(foreign[static_cast<std::size_t>(r)][2], L"已免疫");
   EXPECT_EQ(ui.rows(listName(0))[static_cast<std::size_t>(unblockedRow)][2], L"未免疫");
   EXPECT_EQ(ui.header(listName(0), 0), headerBefore) << "apply leaves the header as it was";
-
-  // What a user at the command line sees.
-  const RegOutput set = regQuery(L"\"HKLM\\" + keyOf(picked[2]) + L"\" /v \"Compatibility Flags\"");
-  EXPECT_EQ(set.exitCode, 0u) << std::string(set.text.begin(), set.text.end());
-  EXPECT_NE(set.text.find(L"Compatibility Flags    REG_DWORD    0x400"), std::wstring::npos);
-  const RegOutput kept = regQuery(L"\"HKLM\\" + keyOf(unblocked) + L"\" /v \"Compatibility Flags\"");
-  EXPECT_NE(kept.text.find(L"REG_DWORD    0x1"), std::wstring::npos);
 
   // Unchecked again and applied: the kill-bit goes, the value with it, the key stays.
   clickCheckBox(ui, listName(1), pickedRows[1]);
   ASSERT_FALSE(ui.checked(listName(1), pickedRows[1]));
   ui.press(L"Command_cjmy");
   expectBox(ui, L"成功", L"应用更改成功!");
-  EXPECT_FALSE(RegistrySeed::hasValue(HKEY_LOCAL_MACHINE, keyOf(picked[1]), kFlags));
+  EXPECT_EQ(flagsOfBoth(picked[1]), Both(std::nullopt, std::nullopt));
   EXPECT_TRUE(RegistrySeed::exists(HKEY_LOCAL_MACHINE, keyOf(picked[1])));
-  const RegOutput gone = regQuery(L"\"HKLM\\" + keyOf(picked[1]) + L"\" /v \"Compatibility Flags\"");
-  EXPECT_NE(gone.exitCode, 0u) << "reg.exe finds no such value";
+  EXPECT_TRUE(RegistrySeed::exists(HKEY_LOCAL_MACHINE, key32Of(picked[1])));
   EXPECT_EQ(ui.rows(listName(1))[static_cast<std::size_t>(pickedRows[1])][2], L"未免疫");
 }
 
@@ -323,14 +334,16 @@ TEST(ImmunityExport, WritesEveryListedControlThroughTheSaveDialog) {
   ui.answer(dialog, IDOK);
   expectBox(ui, L"提示", L"导出成功!");
 
-  // Two header lines, then three lines for every row of the four lists in
-  // order, checked or not; ANSI, CR LF, the last line a single space.
+  // Two header lines, then for every row of the four lists in order, checked
+  // or not, three lines for each browser's key; ANSI, CR LF, the last line a
+  // single space.
   const std::wstring text = fromCodePage(readBytes(file.path), CP_ACP);
   std::wstring expected = L"REGEDIT4\r\n \r\n";
   std::size_t rows = 0;
   for (const auto& list : lists)
     for (const auto& row : list) {
-      expected += L"[HKEY_LOCAL_MACHINE\\" + keyOf(row[1]) + L"]\r\n\"Compatibility Flags\"=dword:00000400\r\n \r\n";
+      for (const auto& key : {keyOf(row[1]), key32Of(row[1])})
+        expected += L"[HKEY_LOCAL_MACHINE\\" + key + L"]\r\n\"Compatibility Flags\"=dword:00000400\r\n \r\n";
       ++rows;
     }
   EXPECT_EQ(rows, 782u + 2u);
@@ -344,7 +357,9 @@ TEST(ImmunityWindow, UserEntriesAddedAndSavedComeBackAfterARestart) {
   const std::wstring blocked = L"{22222222-AAAA-4BBB-8CCC-000000000001}";
   const std::wstring open = L"{22222222-AAAA-4BBB-8CCC-000000000002}";
   seed.clear(HKEY_LOCAL_MACHINE, keyOf(open));
+  seed.clear(HKEY_LOCAL_MACHINE, key32Of(open));
   seed.dword(HKEY_LOCAL_MACHINE, keyOf(blocked), kFlags, 0x400);
+  seed.dword(HKEY_LOCAL_MACHINE, key32Of(blocked), kFlags, 0x400);
   const Rows added = {{L"演示控件甲", blocked, L"已免疫"}, {L"未命名", open, L"未免疫"}};
   const std::wstring header = L"插件名称 (未免疫1项,总2项)";
   {

@@ -40,14 +40,20 @@ TROVA_IMMUNITY_EXPORT="Z:${file//\//\\}" "$WINE" "$tests_exe" \
   --gtest_filter='ImmunityExport.*' </dev/null || fail "the export test failed"
 [ -s "$file" ] || fail "no export file"
 
-# The CLSIDs the file lists, once each (the registry folds letter case).
+# The CLSIDs the file lists for each browser, once each (the registry folds
+# letter case): the 64-bit one's keys, and the 32-bit one's under Wow6432Node.
 # shellcheck disable=SC1003  # a registry path, its backslashes meant as they are
-key_prefix='[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\ActiveX Compatibility\'
-iconv -f GBK -t UTF-8 "$file" | tr -d '\r' \
-  | KEY_PREFIX=$key_prefix awk '{ p = ENVIRON["KEY_PREFIX"] }
-      index($0, p) == 1 { s = substr($0, length(p) + 1); sub(/\]$/, "", s); print toupper(s) }' \
-  | sort -u > "$work/listed"
-rows=$(grep -c '^\[' "$file")
+key64='[HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Internet Explorer\ActiveX Compatibility\'
+key32='[HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\Microsoft\Internet Explorer\ActiveX Compatibility\'
+listed() {
+  iconv -f GBK -t UTF-8 "$file" | tr -d '\r' \
+    | KEY_PREFIX=$1 awk '{ p = ENVIRON["KEY_PREFIX"] }
+        index($0, p) == 1 { s = substr($0, length(p) + 1); sub(/\]$/, "", s); print toupper(s) }' | sort -u
+}
+listed "$key64" > "$work/listed"
+listed "$key32" > "$work/listed32"
+cmp -s "$work/listed" "$work/listed32" || fail "the two browsers' keys name different controls"
+rows=$(( $(grep -c '^\[' "$file") / 2 ))
 user_rows=$((rows - 782))
 # Eight pairs of catalogue rows share a CLSID, so 774 keys hold the 782 rows.
 [ "$user_rows" -ge 1 ] || fail "the export holds $rows rows, no user-defined one"
@@ -58,23 +64,26 @@ user_rows=$((rows - 782))
 fresh_wine() { WINEPREFIX="$fresh" "$WINE" "$@"; }
 fresh_wine wineboot -i </dev/null >/dev/null 2>&1 || fail "wineboot failed"
 compat='HKLM\SOFTWARE\Microsoft\Internet Explorer\ActiveX Compatibility'
+# The keys holding the kill-bit in one view ("/reg:64" or "/reg:32").
 immune_keys() {
-  fresh_wine reg query "$compat" /s </dev/null 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' \
+  fresh_wine reg query "$compat" /s "$1" </dev/null 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' \
     | awk '/^HKEY_/ { key = $0; sub(/.*\\/, "", key); key = toupper(key) }
            /^ +Compatibility Flags +REG_DWORD +0x400$/ { print key }' | sort -u
 }
-[ -z "$(immune_keys)" ] || fail "the fresh prefix already holds kill-bits"
+[ -z "$(immune_keys /reg:64)$(immune_keys /reg:32)" ] || fail "the fresh prefix already holds kill-bits"
 fresh_wine regedit /s "Z:${file//\//\\}" </dev/null >/dev/null 2>&1 || fail "regedit /s failed"
 
-# 3. Every listed key now holds the kill-bit, and nothing else does.
-immune_keys > "$work/immune"
-missing=$(comm -23 "$work/listed" "$work/immune")
-extra=$(comm -13 "$work/listed" "$work/immune")
-[ -z "$missing" ] || fail "no kill-bit after the import under: $(echo "$missing" | head -5 | tr '\n' ' ')"
-[ -z "$extra" ] || fail "kill-bits under keys the file does not list: $(echo "$extra" | head -5 | tr '\n' ' ')"
-# The user-defined rows by name, as a user would check them.
-for clsid in '{33333333-AAAA-4BBB-8CCC-000000000001}' '{33333333-AAAA-4BBB-8CCC-000000000002}'; do
-  fresh_wine reg query "$compat\\$clsid" /v 'Compatibility Flags' </dev/null 2>/dev/null | tr -d '\r' \
-    | grep -q 'Compatibility Flags    REG_DWORD    0x400$' || fail "user row $clsid has no kill-bit"
+# 3. In each browser's view, every listed key now holds the kill-bit, and nothing else does.
+for view in /reg:64 /reg:32; do
+  immune_keys "$view" > "$work/immune"
+  missing=$(comm -23 "$work/listed" "$work/immune")
+  extra=$(comm -13 "$work/listed" "$work/immune")
+  [ -z "$missing" ] || fail "$view: no kill-bit after the import under: $(echo "$missing" | head -5 | tr '\n' ' ')"
+  [ -z "$extra" ] || fail "$view: kill-bits under keys the file does not list: $(echo "$extra" | head -5 | tr '\n' ' ')"
+  # The user-defined rows by name, as a user would check them.
+  for clsid in '{33333333-AAAA-4BBB-8CCC-000000000001}' '{33333333-AAAA-4BBB-8CCC-000000000002}'; do
+    fresh_wine reg query "$compat\\$clsid" /v 'Compatibility Flags' "$view" </dev/null 2>/dev/null | tr -d '\r' \
+      | grep -q 'Compatibility Flags    REG_DWORD    0x400$' || fail "$view: user row $clsid has no kill-bit"
+  done
 done
-echo "regedit imported $rows rows: $(wc -l < "$work/immune") keys hold the kill-bit"
+echo "regedit imported $rows rows for both browsers: $(wc -l < "$work/immune") keys hold the kill-bit in each view"

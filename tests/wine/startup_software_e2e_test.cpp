@@ -288,6 +288,7 @@ const std::wstring kLongCommand = L"C:\\Demo\\long.exe " + std::wstring(3000, L'
 // disabled) and two of the user's (one expandable, one longer than 2000 bytes).
 struct RunKeys {
   EmptiedKey machine{HKEY_LOCAL_MACHINE, kRun};
+  EmptiedKey machine32{HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node" + kRun.substr(8)};
   EmptiedKey user{HKEY_CURRENT_USER, kRun};
   RegistrySeed seed;
   RunKeys() {
@@ -318,13 +319,22 @@ TEST(StartupWindow, ListsBothRunKeysMachineWideFirstWithTheirStates) {
   // a value removed meanwhile goes, and nothing is listed twice.
   keys.seed.text(HKEY_CURRENT_USER, kRun, L"Zz 后加", L"C:\\Demo\\later.exe");
   RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRun.c_str(), kAlpha.c_str());
+  // An entry a 32-bit installer wrote, in the 32-bit view's Run key.
+  const std::wstring run32 = L"\"HKLM\\" + kRun + L"\"";
+  ASSERT_EQ(regExe(L"add " + run32 + L" /v 三十二位 /d C:\\x86\\tray.exe /f /reg:32").exitCode, 0u);
   reloadSettings(ui);
   EXPECT_EQ(ui.rows(L"ListView_qdxm"), (Rows{
                                            {kBeta, L"HLMR", L"已禁用", kBetaCommand},
+                                           {L"三十二位", L"HLMR32", L"已启用", L"C:\\x86\\tray.exe"},
                                            {kUserFirst, L"HCUR", L"已启用", kUserFirstCommand},
                                            {kLong, L"HCUR", L"已启用", kLongCommand},
                                            {L"Zz 后加", L"HCUR", L"已启用", L"C:\\Demo\\later.exe"},
                                        }));
+  // It is disabled where it is.
+  ui.clickRow(L"ListView_qdxm", 1);
+  ui.press(L"Command_qdxmjy");
+  EXPECT_TRUE(regQuery(run32 + L" /v 三十二位 /reg:32").lists(L"三十二位", L"REG_SZ", L";C:\\x86\\tray.exe"));
+  EXPECT_EQ(regQuery(run32 + L" /v 三十二位 /reg:64").exitCode, kRegNotFound);
 }
 
 TEST(StartupWindow, DisableAndEnableAddAndTakeOffOneMarkKeepingTheValueType) {
@@ -538,8 +548,33 @@ TEST(SoftwareWindow, RemoveEntryDeletesExactlyThatRegistration) {
   reg.add(kPrefix + L"2-Kept", {{L"DisplayName", L"同名程序"}, {L"UninstallString", L"C:\\Demo\\kept.exe"}});
   reg.add(kPrefix + L"3-Nested", {{L"DisplayName", L"有子项的程序"}});
   reg.key(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + kPrefix + L"3-Nested\\Components");
+  // The same program registered by a 32-bit installer too: a row of its own.
+  const std::wstring both32 = L"Software\\Wow6432Node" + kUninstall.substr(8) + L"\\" + kPrefix + L"4-Both";
+  reg.clear(HKEY_LOCAL_MACHINE, both32);
+  reg.add(kPrefix + L"4-Both", {{L"DisplayName", L"两种视图"}, {L"DisplayVersion", L"64"}});
+  ASSERT_EQ(regExe(L"add \"HKLM\\" + kUninstall + L"\\" + kPrefix + L"4-Both\" /v DisplayName /d 两种视图 /f /reg:32")
+                .exitCode,
+            0u);
   UiSession ui;
   openSettings(ui, kSoftwareTab);
+  const Rows both = {{L"两种视图", L"64", L"", kPrefix + L"4-Both"}, {L"两种视图", L"", L"", kPrefix + L"4-Both"}};
+  const Rows mine = ownRows(ui);
+  ASSERT_GE(mine.size(), 2u);
+  EXPECT_EQ(Rows(mine.end() - 2, mine.end()), both);
+  // The 32-bit view's rows come after the 64-bit view's: the last one is it.
+  const Rows shown = ui.rows(L"ListView_rjxz");
+  int row32 = -1;
+  for (int r = 0; r < static_cast<int>(shown.size()); ++r)
+    if (shown[static_cast<std::size_t>(r)][3] == kPrefix + L"4-Both") row32 = r;
+  ASSERT_GE(row32, 0);
+  ASSERT_EQ(shown[static_cast<std::size_t>(row32)][1], L"");
+  ui.clickRow(L"ListView_rjxz", row32);
+  ui.press(L"Command_rjxzsc");
+  const std::wstring bothKey = L"\"HKLM\\" + kUninstall + L"\\" + kPrefix + L"4-Both\"";
+  EXPECT_EQ(regQuery(bothKey + L" /reg:32").exitCode, kRegNotFound);
+  EXPECT_EQ(regQuery(bothKey + L" /reg:64").exitCode, 0u) << "the 64-bit registration stays";
+  selectRowWith(ui, L"ListView_rjxz", 3, kPrefix + L"4-Both");
+  ui.press(L"Command_rjxzsc");
 
   // Two rows of the same name: the hidden alias decides which key goes.
   selectRowWith(ui, L"ListView_rjxz", 3, kPrefix + L"1-Stale");

@@ -16,9 +16,11 @@ bool RegOutput::lists(const std::wstring& name, const std::wstring& type, const 
   return false;
 }
 
-// Runs `reg.exe query <arguments>` as a user would from a console and reads what
-// it prints. Redirected, reg.exe writes in the OEM code page (GBK here).
-RegOutput regQuery(const std::wstring& arguments) {
+RegOutput regQuery(const std::wstring& arguments) { return regExe(L"query " + arguments); }
+
+// Runs reg.exe as a user would from a console and reads what it prints.
+// Redirected, reg.exe writes in the OEM code page (GBK here).
+RegOutput regExe(const std::wstring& arguments) {
   RegOutput out;
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -29,7 +31,7 @@ RegOutput regQuery(const std::wstring& arguments) {
 
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(system) + L"\\reg.exe\" query " + arguments;
+  std::wstring command = L"\"" + std::wstring(system) + L"\\reg.exe\" " + arguments;
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESTDHANDLES;

@@ -20,8 +20,10 @@ struct RegOutput {
   bool lists(const std::wstring& name, const std::wstring& type, const std::wstring& data) const;
 };
 
-// Runs `reg.exe query <arguments>`. Redirected, reg.exe writes in the OEM code
-// page (GBK on a Chinese system); its error messages are read too.
+// Runs `reg.exe <arguments>` (e.g. "add HKLM\\... /v x /d y /f /reg:32"), and
+// `reg.exe query <arguments>`. Redirected, reg.exe writes in the OEM code page
+// (GBK on a Chinese system); its error messages are read too.
+RegOutput regExe(const std::wstring& arguments);
 RegOutput regQuery(const std::wstring& arguments);
 
 }  // namespace trova::test
