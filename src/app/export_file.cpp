@@ -6,7 +6,7 @@ std::optional<FileResult> exportFile(Platform& platform, FileDialogSpec spec, co
   spec.initialFolder = platform.folders.programFolder();
   const auto path = platform.dialogs.saveFile(spec);
   if (!path || path->empty()) return std::nullopt;
-  return platform.files.replace(*path, bytes);
+  return platform.exports().replace(*path, bytes);
 }
 
 }  // namespace trova

@@ -4,12 +4,16 @@
 #include <stdexcept>
 
 #include "app/form1_design.h"
+#include "platform/files.h"
 
 namespace trova {
 
-Form1::Form1(Platform& platform, ControlSet& controls)
+Form1::Form1(Platform& platform, ControlSet& controls, std::function<std::wstring()> clock)
     : dialogs_(platform.dialogs),
-      platform_{platform.registry, platform.files, platform.shell, dialogs_, platform.folders},
+      journal_(platform.files, joinPath(platform.folders.localAppDataFolder(), kProgramTitle), std::move(clock)),
+      registry_(platform.registry, journal_),
+      files_(platform.files, journal_),
+      platform_{registry_, files_, platform.shell, dialogs_, platform.folders, &platform.exports()},
       controls_(controls) {
   routes_.click[L"TabStrip_cjmy"] = [this] { TabStrip_cjmy_Click(); };
   routes_.click[L"cd_gfwz"] = [this] { cd_gfwz_Click(); };
@@ -20,7 +24,7 @@ Form1::Form1(Platform& platform, ControlSet& controls)
   for (const PageEntry& entry : pageTable()) {
     if (!entry.build) continue;
     const auto at = std::find(tabs.begin(), tabs.end(), entry.mainTab);
-    PageSite site{platform_, controls_, routes_, static_cast<int>(at - tabs.begin())};
+    PageSite site{platform_, controls_, routes_, static_cast<int>(at - tabs.begin()), &journal_};
     pages_.push_back(entry.build(site));
   }
   // Steps of one kind keep the order in which their pages were built.
@@ -30,8 +34,35 @@ Form1::Form1(Platform& platform, ControlSet& controls)
                    [](const auto& a, const auto& b) { return a.step < b.step; });
 }
 
+namespace {
+// "插件免疫 · 应 用": the page and the caption of what was clicked.
+std::wstring actionLabel(const std::wstring& control) {
+  std::wstring caption = control;
+  if (const ControlDesign* d = findDesign(control); d && !d->caption.empty()) caption = d->caption;
+  for (const auto& m : menuBarDesign())
+    if (m.name == control) caption = m.caption;
+  const std::wstring page = pageCaptionOf(control);
+  return page.empty() ? caption : page + L" · " + caption;
+}
+
+// The change set of one action ends however its handler does.
+class ChangeSet {
+ public:
+  ChangeSet(ChangeJournal& journal, const std::wstring& label) : journal_(journal) { journal_.begin(label); }
+  ~ChangeSet() { journal_.end(); }
+  ChangeSet(const ChangeSet&) = delete;
+  ChangeSet& operator=(const ChangeSet&) = delete;
+
+ private:
+  ChangeJournal& journal_;
+};
+}  // namespace
+
 void Form1::Click(const std::wstring& control) {
-  if (auto it = routes_.click.find(control); it != routes_.click.end() && it->second) it->second();
+  auto it = routes_.click.find(control);
+  if (it == routes_.click.end() || !it->second) return;
+  ChangeSet set(journal_, actionLabel(control));
+  it->second();
 }
 
 void Form1::ColumnClick(const std::wstring& list, int column) {

@@ -3,6 +3,7 @@
 // come from the page table; their start-up steps and tab-pick loaders run in
 // the orders fixed by StartupStep and PickStep.
 #pragma once
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "app/held_dialogs.h"
 #include "app/page.h"
+#include "platform/journal.h"
 #include "platform/shell.h"
 #include "ui/control_set.h"
 
@@ -17,7 +19,9 @@ namespace trova {
 
 class Form1 {
  public:
-  Form1(Platform& platform, ControlSet& controls);
+  // Changes are recorded in the history folder under the user's local
+  // application data; `clock` gives the time each change set is stamped with.
+  Form1(Platform& platform, ControlSet& controls, std::function<std::wstring()> clock = currentLocalTime);
 
   // Window load: the start-up sequence. Notices it finds wait for
   // ShowStartupNotices, which the window calls once it is on screen.
@@ -29,13 +33,15 @@ class Form1 {
   void cd_lxwm_Click();
   void cd_gytrova_Click();
 
-  // Events from the window, routed by control name (see Routes).
+  // Events from the window, routed by control name (see Routes). A click is
+  // one user action: what its handler changes is one change set of the history.
   void Click(const std::wstring& control);
   void ColumnClick(const std::wstring& list, int column);
   void RowClick(const std::wstring& list, int row);
   void RightButtonUp(const std::wstring& list);
 
   const Routes& routes() const { return routes_; }
+  const ChangeJournal& journal() const { return journal_; }
 
   // The page of that class, built from the page table.
   template <typename P>
@@ -47,8 +53,11 @@ class Form1 {
 
  private:
   HeldDialogs dialogs_;
-  // What the pages reach outside the window: the platform, with its dialogs
-  // held back during start-up.
+  ChangeJournal journal_;
+  JournalingRegistry registry_;
+  JournalingFiles files_;
+  // What the pages reach outside the window: the platform, its registry and
+  // files through the change history, its dialogs held back during start-up.
   Platform platform_;
   ControlSet& controls_;
   Routes routes_;

@@ -100,6 +100,14 @@ std::vector<ControlDesign> build() {
   add(L"Command_wzmybc", Kind::Button, L"保存应用", L"Pictureframe(3)");
   add(L"Command_wzmysc", Kind::Button, L"删除", L"Pictureframe(3)");
   add(L"Command_wzmytj", Kind::Button, L"添加", L"Pictureframe(3)");
+
+  // "工具": the change history.
+  add(L"ListView_gjls", Kind::List, L"", L"Pictureframe(4)", {L"时间", L"页面", L"操作", L"更改数"},
+      {150, 110, 120, 60});
+  add(L"ListView_gjgg", Kind::List, L"", L"Pictureframe(4)", {L"位置", L"名称", L"之前", L"之后"},
+      {330, 130, 150, 150});
+  add(L"Command_gjdkwjj", Kind::Button, L"打开文件夹", L"Pictureframe(4)");
+  add(L"Command_gjcx", Kind::Button, L"撤销", L"Pictureframe(4)");
   return d;
 }
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/journal.h"
 #include "platform/shell.h"
 #include "ui/control_set.h"
 
@@ -58,6 +59,7 @@ struct PageSite {
   ControlSet& controls;
   Routes& routes;
   int mainTab;  // the main tab the page is on, from the page table
+  ChangeJournal* journal = nullptr;  // the change history (the "工具" page reads it)
 
   void onStartup(StartupStep step, std::function<void()> run) { routes.startup.push_back({step, std::move(run)}); }
   void onPick(PickStep step, std::function<void()> run) { routes.picks.push_back({step, mainTab, std::move(run)}); }

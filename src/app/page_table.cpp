@@ -7,7 +7,7 @@
 #include "privacy/privacy_page.h"
 #include "software/software_page.h"
 #include "startup/startup_page.h"
-#include "tools/tools_page.h"
+#include "tools/history_page.h"
 
 namespace trova {
 
@@ -19,7 +19,7 @@ const std::vector<PageEntry>& pageTable() {
       {L"系统设置", &buildPage<StartupPage>},
       {L"系统设置", &buildPage<PrivacyPage>},
       {L"网站免疫", nullptr},
-      {L"工具", &buildPage<ToolsPage>},
+      {L"工具", &buildPage<HistoryPage>},
   };
   return table;
 }

@@ -80,14 +80,15 @@ bool quotable(const RegValue& v, RegFileVersion version) {
   return version == RegFileVersion::Version5 || fromAnsi(toAnsi(text)) == text;
 }
 
-std::wstring hexList(std::wstring line, const std::vector<std::uint8_t>& bytes, std::vector<std::wstring>& out) {
+std::wstring hexList(std::wstring line, const std::vector<std::uint8_t>& bytes, std::vector<std::wstring>& out,
+                     bool wrap) {
   static constexpr wchar_t kDigits[] = L"0123456789abcdef";
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     line.push_back(kDigits[bytes[i] >> 4]);
     line.push_back(kDigits[bytes[i] & 0x0F]);
     if (i + 1 == bytes.size()) break;
     line.push_back(L',');
-    if (line.size() >= kWrapColumn) {
+    if (wrap && line.size() >= kWrapColumn) {
       out.push_back(line + L"\\");
       line = L"  ";
     }
@@ -95,7 +96,7 @@ std::wstring hexList(std::wstring line, const std::vector<std::uint8_t>& bytes, 
   return line;
 }
 
-void writeValue(const RegFileValue& v, RegFileVersion version, std::vector<std::wstring>& out) {
+void writeValue(const RegFileValue& v, RegFileVersion version, std::vector<std::wstring>& out, bool wrap = true) {
   std::wstring line = v.name.empty() ? std::wstring(L"@") : quoted(v.name);
   line += L'=';
   if (!v.value) {
@@ -121,7 +122,7 @@ void writeValue(const RegFileValue& v, RegFileVersion version, std::vector<std::
     line += type;
   }
   const auto bytes = version == RegFileVersion::Regedit4 ? ansiBytesOf(value) : value.data;
-  out.push_back(hexList(std::move(line), bytes, out));
+  out.push_back(hexList(std::move(line), bytes, out, wrap));
 }
 
 std::string encode(const std::vector<std::wstring>& lines, RegFileVersion version) {
@@ -222,6 +223,12 @@ struct Reader {
   bool readValueLine(const std::wstring& line) {
     if (result.keys.empty()) return fail(L"值前面没有注册表项");
     RegFileValue v;
+    if (!readValue(line, v)) return false;
+    result.keys.back().values.push_back(std::move(v));
+    return true;
+  }
+
+  bool readValue(const std::wstring& line, RegFileValue& v) {
     std::size_t i = skipBlanks(line, 0);
     if (line[i] == L'@') {
       ++i;
@@ -264,7 +271,6 @@ struct Reader {
     } else {
       return fail(L"无法识别的数据");
     }
-    result.keys.back().values.push_back(std::move(v));
     return true;
   }
 
@@ -347,6 +353,25 @@ RegFileParse readRegFile(std::string_view bytes) {
   }
   reader.run();
   return std::move(reader.result);
+}
+
+std::wstring regValueText(const RegFileValue& value, RegFileVersion version, bool wrap) {
+  std::vector<std::wstring> lines;
+  writeValue(value, version, lines, wrap);
+  std::wstring text;
+  for (const auto& l : lines) text += (text.empty() ? L"" : L"\r\n") + l;
+  return text;
+}
+
+std::optional<RegFileValue> parseRegValueText(const std::wstring& line, RegFileVersion version) {
+  const std::size_t start = line.find_first_not_of(L" \t");
+  if (start == std::wstring::npos || (line[start] != L'@' && line[start] != L'"')) return std::nullopt;
+  Reader reader;
+  reader.version = version;
+  reader.lines = {line};
+  RegFileValue v;
+  if (!reader.readValue(line, v)) return std::nullopt;
+  return v;
 }
 
 std::string writeKillBitExport(const std::vector<std::wstring>& keyPaths) {

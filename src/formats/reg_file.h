@@ -57,6 +57,12 @@ struct RegFileParse {
 // Reads either version (a UTF-16 byte-order mark means version 5).
 RegFileParse readRegFile(std::string_view bytes);
 
+// One value as a registry file writes it (`"name"=…`): one line, or, with
+// `wrap`, a long hex list broken over lines as the registry editor does.
+std::wstring regValueText(const RegFileValue& value, RegFileVersion version, bool wrap);
+// The value of one such line (continuations joined), or nothing.
+std::optional<RegFileValue> parseRegValueText(const std::wstring& line, RegFileVersion version);
+
 // The full name of a root as registry files write it ("HKEY_CURRENT_USER").
 std::wstring rootName(Hive hive);
 

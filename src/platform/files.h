@@ -1,6 +1,7 @@
 // Files: whole-file reads and safe replacement, plus the text-file format of
 // the program (ANSI code page, CR LF after every line).
 #pragma once
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,13 @@ struct FileResult {
   std::wstring reason;  // a plain Chinese explanation when !ok
   explicit operator bool() const { return ok; }
   static FileResult failure(std::wstring why) { return {false, std::move(why)}; }
+};
+
+// A new file written piece by piece; closed when destroyed.
+class AppendFile {
+ public:
+  virtual ~AppendFile() = default;
+  virtual FileResult append(const std::string& bytes) = 0;
 };
 
 class FileSystem {
@@ -27,6 +35,15 @@ class FileSystem {
   virtual FileResult move(const std::wstring& from, const std::wstring& to) = 0;
   // Copies a file, attributes and all; refused when `to` already exists.
   virtual FileResult copy(const std::wstring& from, const std::wstring& to) = 0;
+  // Deletes a file; one that is not there is no error.
+  virtual FileResult remove(const std::wstring& path) = 0;
+  // Creates the folder and every missing folder along its path.
+  virtual FileResult makeFolders(const std::wstring& path) = 0;
+  // The names of the files in a folder (not of its folders), in no set order.
+  virtual std::vector<std::wstring> list(const std::wstring& folder) = 0;
+  // Creates a new file to be written at its end, piece by piece; nothing (and
+  // the reason) when it cannot, or when the file already exists.
+  virtual std::unique_ptr<AppendFile> create(const std::wstring& path, FileResult* why = nullptr) = 0;
 };
 
 // The lines encoded in the ANSI code page, each followed by CR LF.

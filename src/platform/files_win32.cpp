@@ -148,4 +148,64 @@ FileResult Win32Files::copy(const std::wstring& from, const std::wstring& to) {
   return {};
 }
 
+FileResult Win32Files::remove(const std::wstring& path) {
+  if (DeleteFileW(path.c_str())) return {};
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND) return {};
+  return failure(error);
+}
+
+FileResult Win32Files::makeFolders(const std::wstring& path) {
+  // Each folder along the path, from the drive down; one that exists is fine.
+  for (std::size_t at = path.find_first_of(L"\\/", 3);; at = path.find_first_of(L"\\/", at + 1)) {
+    const std::wstring folder = path.substr(0, at);
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+      const DWORD error = GetLastError();
+      const DWORD attributes = GetFileAttributesW(folder.c_str());
+      if (error != ERROR_ALREADY_EXISTS || attributes == INVALID_FILE_ATTRIBUTES ||
+          !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return failure(error);
+    }
+    if (at == std::wstring::npos) break;
+  }
+  return {};
+}
+
+std::vector<std::wstring> Win32Files::list(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(joinPath(folder, L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+namespace {
+class Win32AppendFile final : public AppendFile {
+ public:
+  explicit Win32AppendFile(HANDLE file) : file_(file) {}
+  FileResult append(const std::string& bytes) override {
+    DWORD error = ERROR_SUCCESS;
+    if (!writeAll(file_.get(), bytes, error)) return failure(error);
+    return {};
+  }
+
+ private:
+  Handle file_;
+};
+}  // namespace
+
+std::unique_ptr<AppendFile> Win32Files::create(const std::wstring& path, FileResult* why) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    if (why) *why = failure(GetLastError());
+    return nullptr;
+  }
+  return std::make_unique<Win32AppendFile>(file);
+}
+
 }  // namespace trova

@@ -3,6 +3,8 @@
 
 #include "platform/win32_platform.h"
 
+#include <shlobj.h>
+
 namespace trova {
 
 namespace {
@@ -48,6 +50,13 @@ std::wstring Win32Folders::systemFolder() {
 
 std::wstring Win32Folders::windowsFolder() {
   return folderFrom([](wchar_t* b, UINT n) { return GetWindowsDirectoryW(b, n); });
+}
+
+std::wstring Win32Folders::localAppDataFolder() {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path)))
+    return {};
+  return path;
 }
 
 }  // namespace trova

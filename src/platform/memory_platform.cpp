@@ -44,6 +44,66 @@ FileResult MemoryFiles::copy(const std::wstring& from, const std::wstring& to) {
   return {};
 }
 
+FileResult MemoryFiles::remove(const std::wstring& path) {
+  if (readOnly.count(key(path))) return FileResult::failure(L"拒绝访问");
+  files.erase(key(path));
+  return {};
+}
+
+FileResult MemoryFiles::makeFolders(const std::wstring& path) {
+  std::wstring k = key(path);
+  while (!k.empty() && k.back() == L'\\') k.pop_back();
+  for (std::size_t at = k.find(L'\\'); ; at = k.find(L'\\', at + 1)) {
+    const std::wstring folder = at == std::wstring::npos ? k : k.substr(0, at);
+    if (readOnly.count(folder) && !folders.count(folder)) return FileResult::failure(L"拒绝访问");
+    folders.insert(folder);
+    if (at == std::wstring::npos) break;
+  }
+  return {};
+}
+
+std::vector<std::wstring> MemoryFiles::list(const std::wstring& folder) {
+  std::wstring prefix = key(folder);
+  if (prefix.empty() || prefix.back() != L'\\') prefix.push_back(L'\\');
+  std::vector<std::wstring> names;
+  for (const auto& [path, bytes] : files)
+    if (path.rfind(prefix, 0) == 0 && path.find(L'\\', prefix.size()) == std::wstring::npos)
+      names.push_back(path.substr(prefix.size()));
+  return names;
+}
+
+namespace {
+class MemoryAppendFile final : public AppendFile {
+ public:
+  MemoryAppendFile(MemoryFiles& files, std::wstring key) : files_(files), key_(std::move(key)) {}
+  FileResult append(const std::string& bytes) override {
+    if (files_.readOnly.count(key_)) return FileResult::failure(L"磁盘空间不足");
+    files_.files[key_] += bytes;
+    return {};
+  }
+
+ private:
+  MemoryFiles& files_;
+  std::wstring key_;
+};
+}  // namespace
+
+std::unique_ptr<AppendFile> MemoryFiles::create(const std::wstring& path, FileResult* why) {
+  const std::wstring k = key(path);
+  const std::size_t slash = k.rfind(L'\\');
+  const std::wstring folder = slash == std::wstring::npos ? L"" : k.substr(0, slash);
+  FileResult problem;
+  if (files.count(k)) problem = FileResult::failure(L"文件已存在");
+  else if (readOnly.count(k) || readOnly.count(folder)) problem = FileResult::failure(L"拒绝访问");
+  else if (!folder.empty() && !folders.count(folder)) problem = FileResult::failure(L"路径无效");
+  if (!problem) {
+    if (why) *why = problem;
+    return nullptr;
+  }
+  files[k];
+  return std::make_unique<MemoryAppendFile>(*this, k);
+}
+
 ShellResult RecordingShell::open(const std::wstring& target) {
   opened.push_back(target);
   if (fail) return {false, L"找不到打开它的程序"};

@@ -17,11 +17,18 @@ class MemoryFiles final : public FileSystem {
   FileResult replace(const std::wstring& path, const std::string& bytes) override;
   FileResult move(const std::wstring& from, const std::wstring& to) override;
   FileResult copy(const std::wstring& from, const std::wstring& to) override;
+  FileResult remove(const std::wstring& path) override;
+  FileResult makeFolders(const std::wstring& path) override;
+  std::vector<std::wstring> list(const std::wstring& folder) override;
+  std::unique_ptr<AppendFile> create(const std::wstring& path, FileResult* why) override;
 
   // Paths whose writes fail, as a read-only folder or a locked file would, and
   // paths that are there but cannot be read.
   std::set<std::wstring> readOnly, unreadable;
-  std::map<std::wstring, std::string> files;  // keyed by lower-case path
+  std::map<std::wstring, std::string> files;  // keyed by the case-folded path
+  // Folders exist where a file lies or where makeFolders made one; a
+  // folder in `readOnly` cannot be made or written into.
+  std::set<std::wstring> folders;
   static std::wstring key(const std::wstring& path);
 };
 
@@ -63,10 +70,12 @@ class ScriptedDialogs final : public Dialogs {
 
 class FixedFolders final : public Folders {
  public:
-  std::wstring program = L"C:\\Trova", system = L"C:\\windows\\system32", windows = L"C:\\windows";
+  std::wstring program = L"C:\\Trova", system = L"C:\\windows\\system32", windows = L"C:\\windows",
+               localAppData = L"C:\\users\\user\\AppData\\Local";
   std::wstring programFolder() override { return program; }
   std::wstring systemFolder() override { return system; }
   std::wstring windowsFolder() override { return windows; }
+  std::wstring localAppDataFolder() override { return localAppData; }
 };
 
 // One of each, wired into a Platform.

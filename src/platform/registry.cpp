@@ -69,12 +69,22 @@ std::wstring pathIn64BitView(const RegRoot& root, std::wstring_view path) {
   return p.insert(afterSoftware, L"\\Wow6432Node");
 }
 
+namespace {
+std::wstring& historyFailure() {
+  static std::wstring why;
+  return why;
+}
+}  // namespace
+
+void noteHistoryFailure(std::wstring why) { historyFailure() = std::move(why); }
+
 std::wstring describeFailure(RegStatus status) {
   switch (status) {
     case regerr::Ok: return L"";
     case regerr::AccessDenied: return L"没有修改注册表的权限，请以管理员身份运行 Trova";
     case regerr::FileNotFound: return L"注册表项不存在";
     case regerr::KeyHasChildren: return L"它的注册表项下还有子项";
+    case regerr::HistoryUnavailable: return L"无法写入更改记录，为能撤销而未作更改: " + historyFailure();
     default: return L"注册表操作失败 (错误代码 " + std::to_wstring(status) + L")";
   }
 }

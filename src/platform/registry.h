@@ -54,6 +54,8 @@ constexpr RegStatus NoMoreItems = 259;
 // denied" then, which would wrongly blame the user's rights; the registry
 // layer answers this instead.
 constexpr RegStatus KeyHasChildren = 1020;
+// The change history could not record a change, so it was not made.
+constexpr RegStatus HistoryUnavailable = 0x20000001;
 }  // namespace regerr
 
 enum class RegType : std::uint32_t {
@@ -122,5 +124,7 @@ std::wstring readDefault(RegKey& key, std::wstring_view subKey);
 bool keyExists(Registry& reg, RegRoot root, std::wstring_view path);
 // A plain Chinese explanation of a failure code, for the program's messages.
 std::wstring describeFailure(RegStatus status);
+// Why the change history last failed, which describeFailure(HistoryUnavailable) tells.
+void noteHistoryFailure(std::wstring why);
 
 }  // namespace trova

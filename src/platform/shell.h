@@ -53,6 +53,8 @@ class Folders {
   virtual std::wstring programFolder() = 0;
   virtual std::wstring systemFolder() = 0;
   virtual std::wstring windowsFolder() = 0;
+  // The user's local application data (%LOCALAPPDATA%).
+  virtual std::wstring localAppDataFolder() = 0;
 };
 
 class Registry;
@@ -65,6 +67,10 @@ struct Platform {
   Shell& shell;
   Dialogs& dialogs;
   Folders& folders;
+  // Files the user names (the exports): written as asked, not part of the
+  // change history. Without one given, the same as `files`.
+  FileSystem* userFiles = nullptr;
+  FileSystem& exports() const { return userFiles ? *userFiles : files; }
 };
 
 inline const wchar_t* kProgramTitle = L"Trova";

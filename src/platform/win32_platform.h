@@ -60,6 +60,10 @@ class Win32Files final : public FileSystem {
   FileResult replace(const std::wstring& path, const std::string& bytes) override;
   FileResult move(const std::wstring& from, const std::wstring& to) override;
   FileResult copy(const std::wstring& from, const std::wstring& to) override;
+  FileResult remove(const std::wstring& path) override;
+  FileResult makeFolders(const std::wstring& path) override;
+  std::vector<std::wstring> list(const std::wstring& folder) override;
+  std::unique_ptr<AppendFile> create(const std::wstring& path, FileResult* why = nullptr) override;
 };
 
 class Win32Shell final : public Shell {
@@ -99,6 +103,7 @@ class Win32Folders final : public Folders {
   std::wstring programFolder() override;
   std::wstring systemFolder() override;
   std::wstring windowsFolder() override;
+  std::wstring localAppDataFolder() override;
 };
 
 // A plain Chinese explanation of a Windows error code: the common ones in the

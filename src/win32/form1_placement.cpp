@@ -123,6 +123,12 @@ void Form1Window::layout() {
   place(L"List_wzmy", kMargin, kMargin, pw - 2 * kMargin, ph - kMargin - kRow);
   buttonsRight({L"Command_wzmybc", L"Command_wzmysc", L"Command_wzmytj"}, pw - kMargin, ph - kRow + kMargin);
 
+  // "工具": the change sets above, the changes of the selected one below.
+  const int setsH = (ph - kMargin - kRow) * 2 / 5;
+  place(L"ListView_gjls", kMargin, kMargin, pw - 2 * kMargin, setsH - kMargin);
+  place(L"ListView_gjgg", kMargin, kMargin + setsH, pw - 2 * kMargin, ph - 2 * kMargin - kRow - setsH);
+  buttonsRight({L"Command_gjdkwjj", L"Command_gjcx"}, pw - kMargin, ph - kRow + kMargin, 100);
+
   RECT banner{0, 0, client.right, scaleForDpi(kBannerHeight, dpi_)};
   InvalidateRect(hwnd_, &banner, FALSE);
 }

@@ -123,18 +123,6 @@ TEST_F(PageSwitch, ReloadsOnlyWhatThePickedTabShows) {
   EXPECT_EQ(f.ui.listView(L"ListView_qdxm").rowCount(), 1);
 }
 
-TEST_F(PageSwitch, ToolsSaysNotFinishedEveryTime) {
-  f.pickTab(5);
-  f.pickTab(1);
-  f.pickTab(5);
-  ASSERT_EQ(f.mp.dialogs.messages.size(), 2u);
-  for (const auto& m : f.mp.dialogs.messages) {
-    EXPECT_EQ(m.text, L"未完成");
-    EXPECT_EQ(m.title, L"提示");
-    EXPECT_EQ(m.style, MessageStyle::Plain);
-  }
-}
-
 TEST_F(PageSwitch, EveryPickRewritesTheAddonCount) {
   ListView& addons = f.ui.listView(L"ListView_cjgl");
   f.pickTab(1);
