@@ -22,13 +22,6 @@ const std::wstring kTray = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explo
 constexpr int kSettingsTab = 2;  // "系统设置" on TabStrip_cjmy
 constexpr int kCleaningTab = 3;  // "系统清理" on SSTab_xtsz
 
-std::string utf8(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
-  return bytes;
-}
-
 // Whether a message box shows an icon beside its text.
 bool showsIcon(HWND box) {
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -54,7 +47,7 @@ TEST(PrivacyCleaningWindow, TickedTracesGoAndEverythingAroundThemStays) {
   RegistrySeed seed;
   for (const std::wstring root : {L"Software\\ACD Systems", L"Software\\ES-Computing", L"Software\\WinImage",
                                   L"Software\\yahoo", L"Software\\Taobao", kTray.c_str()}) {
-    ASSERT_FALSE(RegistrySeed::exists(HKEY_CURRENT_USER, root)) << utf8(root) << " was there before the test";
+    ASSERT_FALSE(RegistrySeed::exists(HKEY_CURRENT_USER, root)) << root << " was there before the test";
     seed.clear(HKEY_CURRENT_USER, root);
   }
   const std::vector<Spot> spots = {
@@ -110,11 +103,11 @@ TEST(PrivacyCleaningWindow, TickedTracesGoAndEverythingAroundThemStays) {
   for (const auto& s : spots) {
     const std::wstring what = L"\"HKCU\\" + s.key + L"\"" + (s.value.empty() ? L"" : L" /v " + s.value);
     const RegOutput out = regQuery(what);
-    EXPECT_EQ(out.exitCode, s.gone ? kRegNotFound : 0u) << utf8(what) << "\n" << utf8(out.text);
+    EXPECT_EQ(out.exitCode, s.gone ? kRegNotFound : 0u) << what << "\n" << out.text;
   }
   for (const auto* app : {L"Software\\ACD Systems\\ACDSee32", L"Software\\WinImage", L"Software\\yahoo",
                           L"Software\\Taobao\\WangWang"})
-    EXPECT_EQ(regQuery(L"\"HKCU\\" + std::wstring(app) + L"\"").exitCode, 0u) << utf8(app) << " itself stays";
+    EXPECT_EQ(regQuery(L"\"HKCU\\" + std::wstring(app) + L"\"").exitCode, 0u) << app << " itself stays";
 
   for (int r = 0; r < 34; ++r)
     EXPECT_EQ(ui.checked(kList, r), std::find(ticked.begin(), ticked.end(), r) != ticked.end()) << "row " << r;
