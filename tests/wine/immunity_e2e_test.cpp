@@ -88,28 +88,6 @@ struct UserFile {
 };
 
 
-// A click on a row's check box. The point is found the way the list itself
-// decides what a click hits, so the click toggles the mark as the mouse does.
-bool clickCheckBox(const UiSession& ui, const std::wstring& list, int row) {
-  HWND lv = ui.control(list);
-  SendMessageW(lv, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-  RECT bounds{};
-  bounds.left = LVIR_BOUNDS;
-  if (!SendMessageW(lv, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return false;
-  for (int x = bounds.left; x < bounds.left + 48; ++x) {
-    LVHITTESTINFO hit{};
-    hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
-    if (SendMessageW(lv, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) != row) continue;
-    if (!(hit.flags & LVHT_ONITEMSTATEICON)) continue;
-    const LPARAM at = MAKELPARAM(hit.pt.x, hit.pt.y);
-    PostMessageW(lv, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(lv, WM_LBUTTONUP, 0, at);
-    ui.sync();
-    return true;
-  }
-  return false;
-}
-
 // Rows whose CLSID no other row of the four lists shares: with a shared one,
 // the row applied later would decide what stays in the registry.
 std::vector<int> rowsWithOwnClsid(const std::vector<Rows>& lists, int c) {

@@ -197,6 +197,26 @@ std::wstring itemText(HWND lv, int row, int column) {
 }
 }  // namespace
 
+bool clickCheckBox(const UiSession& ui, const std::wstring& list, int row) {
+  HWND lv = ui.control(list);
+  SendMessageW(lv, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (!SendMessageW(lv, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return false;
+  for (int x = bounds.left; x < bounds.left + 48; ++x) {
+    LVHITTESTINFO hit{};
+    hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
+    if (SendMessageW(lv, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) != row) continue;
+    if (!(hit.flags & LVHT_ONITEMSTATEICON)) continue;
+    const LPARAM at = MAKELPARAM(hit.pt.x, hit.pt.y);
+    PostMessageW(lv, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(lv, WM_LBUTTONUP, 0, at);
+    ui.sync();
+    return true;
+  }
+  return false;
+}
+
 std::vector<std::vector<std::wstring>> UiSession::rows(const std::wstring& list) const {
   HWND lv = control(list);
   HWND header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));

@@ -64,6 +64,10 @@ class UiSession {
   std::unique_ptr<State> state_;
 };
 
+// A click on a row's check box, where the list itself says the box is, so
+// it toggles the mark as the mouse does; false when no box was found.
+bool clickCheckBox(const UiSession& ui, const std::wstring& list, int row);
+
 // Polls `done` until it holds or the time runs out.
 template <typename F>
 bool waitUntil(F done, int timeoutMs = 10000) {
