@@ -3,8 +3,6 @@
 // repairs write their targets; a refused change is reported, never hidden.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "settings/associations_page.h"
 #include "support/form_fixture.h"
 
@@ -34,12 +32,6 @@ struct Associations : ::testing::Test {
     box(name).setState(to);
     f.form.Click(name);
   }
-  void pick(const std::wstring& comboName, const std::wstring& text) {
-    ComboBox& c = combo(comboName);
-    for (int i = 0; i < c.count(); ++i)
-      if (c.item(i) == text) return c.select(i);
-    FAIL() << "no such entry";
-  }
   // Presses "应用" and returns the one message it shows.
   std::wstring apply() {
     const std::size_t before = f.mp.dialogs.messages.size();
@@ -47,12 +39,10 @@ struct Associations : ::testing::Test {
     EXPECT_EQ(f.mp.dialogs.messages.size(), before + 1) << "one closing message";
     return f.mp.dialogs.messages.empty() ? L"" : f.mp.dialogs.messages.back().text;
   }
-  std::optional<std::uint32_t> number(Hive hive, const std::wstring& key, const std::wstring& name) {
+  std::optional<std::uint32_t> stored(const std::wstring& key, const std::wstring& name,
+                                      Hive hive = Hive::LocalMachine) {
     auto v = f.reg().value(hive, key, name);
     return v ? v->asDword() : std::nullopt;
-  }
-  std::optional<std::uint32_t> machine(const std::wstring& key, const std::wstring& name) {
-    return number(Hive::LocalMachine, key, name);
   }
   std::wstring command(const std::wstring& fileClass) {
     auto v = f.reg().value(Hive::ClassesRoot, fileClass + L"\\shell\\open\\command", L"");
@@ -63,64 +53,53 @@ struct Associations : ::testing::Test {
 // What each network box and combo box show after a load, for what is stored;
 // and that "应用" pressed right after the load leaves every value as it was.
 TEST_F(Associations, TheLoadedSwitchesShowWhatIsStoredAndAnApplyKeepsIt) {
+  struct Seed {
+    Hive hive;
+    std::wstring key, name;
+    RegValue value;
+  };
   struct Case {
     const char* what;
-    std::function<void(MemoryRegistry&)> seed;
+    std::vector<Seed> seeds;
     const wchar_t* box;
     CheckState state;
-    const wchar_t* combo;
-    const wchar_t* entry;
+    const wchar_t* entry;  // what its combo box shows, if it has one
   };
+  const auto dw = [](std::uint32_t n) { return RegValue::dword(n); };
+  const Hive M = Hive::LocalMachine, U = Hive::CurrentUser;
+  const CheckState on = CheckState::Checked, off = CheckState::Unchecked;
+  const wchar_t* mtu = L"Check_wlszsyzdcsdy";
+  const wchar_t* window = L"Check_wlszjstcpipwindowssize";
+  const wchar_t* keepAlive = L"Check_wlszyhsessionkeepalive";
+  const wchar_t* anonymous = L"Check_wlszxznmyhlj";
+  const wchar_t* download = L"Check_wlsziesyddljxz";
   const std::vector<Case> cases = {
-      {"a stored MTU that an entry has", [](MemoryRegistry& r) { r.setDword(Hive::LocalMachine, kInterfaces, L"MTU", 1400); },
-       L"Check_wlszsyzdcsdy", CheckState::Checked, L"Combo_wlszzdcsdy", L"1400"},
-      {"a stored MTU that no entry has", [](MemoryRegistry& r) { r.setDword(Hive::LocalMachine, kInterfaces, L"MTU", 1450); },
-       L"Check_wlszsyzdcsdy", CheckState::Checked, L"Combo_wlszzdcsdy", L"1450 (当前)"},
-      {"a window size of 0",
-       [](MemoryRegistry& r) {
-         r.setDword(Hive::LocalMachine, kTcpip, L"TCPWindowSize", 0);
-         r.setDword(Hive::LocalMachine, kTcpip, L"GlobalMaxTcpWindowSize", 0);
-       },
-       L"Check_wlszjstcpipwindowssize", CheckState::Checked, L"Combo_wlszjstcp", L"0"},
-      {"a window size without its global twin",
-       [](MemoryRegistry& r) { r.setDword(Hive::LocalMachine, kTcpip, L"TCPWindowSize", 8192); },
-       L"Check_wlszjstcpipwindowssize", CheckState::Unchecked, L"Combo_wlszjstcp", L"<none>"},
-      {"an MTU stored as text",
-       [](MemoryRegistry& r) { r.setText(Hive::LocalMachine, kInterfaces, L"MTU", L"1400"); },
-       L"Check_wlszsyzdcsdy", CheckState::Unchecked, L"Combo_wlszzdcsdy", L"<none>"},
-      {"a stored keep-alive", [](MemoryRegistry& r) { r.setDword(Hive::LocalMachine, kNetBT, L"SessionKeepAlive", 30); },
-       L"Check_wlszyhsessionkeepalive", CheckState::Grayed, L"Combo_yhsessionkeepalive", L"30"},
-      {"no keep-alive", [](MemoryRegistry&) {}, L"Check_wlszyhsessionkeepalive", CheckState::Unchecked,
-       L"Combo_yhsessionkeepalive", L"<none>"},
-      {"MaxDupAcks where the switch keeps it",
-       [](MemoryRegistry& r) { r.setDword(Hive::LocalMachine, kMstcp, L"MaxDupAcks", 3); },
-       L"Check_wlszyhtcpmaxdupacks", CheckState::Checked, L"Combo_yhtcpmaxdupacks", L"3"},
-      {"Windows' own restrictanonymous = 0",
-       [](MemoryRegistry& r) { r.setDword(Hive::LocalMachine, kLsa, L"restrictanonymous", 0); },
-       L"Check_wlszxznmyhlj", CheckState::Unchecked, nullptr, nullptr},
-      {"restrictanonymous = 2", [](MemoryRegistry& r) { r.setDword(Hive::LocalMachine, kLsa, L"restrictanonymous", 2); },
-       L"Check_wlszxznmyhlj", CheckState::Checked, nullptr, nullptr},
-      {"the download switch where it is written",
-       [](MemoryRegistry& r) {
-         r.setDword(Hive::CurrentUser, kInternet, L"MaxConnectionsPerServer", 5);
-         r.setDword(Hive::CurrentUser, kInternet, L"MaxConnectionsPer1_0Server", 6);
-       },
-       L"Check_wlsziesyddljxz", CheckState::Checked, nullptr, nullptr},
-      {"the download values only under the machine root",
-       [](MemoryRegistry& r) { r.setDword(Hive::LocalMachine, kInternet, L"MaxConnectionsPerServer", 5); },
-       L"Check_wlsziesyddljxz", CheckState::Unchecked, nullptr, nullptr},
-      {"ten connections set by hand",
-       [](MemoryRegistry& r) { r.setDword(Hive::CurrentUser, kInternet, L"MaxConnectionsPerServer", 10); },
-       L"Check_wlsziesyddljxz", CheckState::Unchecked, nullptr, nullptr},
+      {"an MTU a preset has", {{M, kInterfaces, L"MTU", dw(1400)}}, mtu, on, L"1400"},
+      {"an MTU no preset has", {{M, kInterfaces, L"MTU", dw(1450)}}, mtu, on, L"1450 (当前)"},
+      {"an MTU stored as text", {{M, kInterfaces, L"MTU", RegValue::text(L"1400")}}, mtu, off, L"<none>"},
+      {"a window size of 0", {{M, kTcpip, L"TCPWindowSize", dw(0)}, {M, kTcpip, L"GlobalMaxTcpWindowSize", dw(0)}},
+       window, on, L"0"},
+      {"a window size without its global twin", {{M, kTcpip, L"TCPWindowSize", dw(8192)}}, window, off, L"<none>"},
+      {"a stored keep-alive", {{M, kNetBT, L"SessionKeepAlive", dw(30)}}, keepAlive, CheckState::Grayed, L"30"},
+      {"no keep-alive", {}, keepAlive, off, L"<none>"},
+      {"Windows' own restrictanonymous = 0", {{M, kLsa, L"restrictanonymous", dw(0)}}, anonymous, off, nullptr},
+      {"restrictanonymous = 2", {{M, kLsa, L"restrictanonymous", dw(2)}}, anonymous, on, nullptr},
+      {"download values only under the machine root", {{M, kInternet, L"MaxConnectionsPerServer", dw(5)}}, download,
+       off, nullptr},
+      {"ten connections set by hand", {{U, kInternet, L"MaxConnectionsPerServer", dw(10)}}, download, off, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FormFixture fresh;
-    c.seed(fresh.reg());
+    for (const auto& seed : c.seeds) {
+      KeyPtr k;
+      ASSERT_EQ(fresh.reg().create(seed.hive, seed.key, k), regerr::Ok);
+      ASSERT_EQ(k->setValue(seed.name, seed.value), regerr::Ok);
+    }
     fresh.pickTab(kSystemSettings);
     EXPECT_EQ(fresh.ui.checkBox(c.box).state(), c.state);
-    if (c.combo) {
-      ComboBox& cb = fresh.ui.comboBox(c.combo);
+    if (c.entry) {
+      ComboBox& cb = fresh.ui.comboBox(network::findSwitch(c.box)->combo->name);
       EXPECT_EQ(cb.selected() < 0 ? L"<none>" : cb.item(cb.selected()), c.entry);
     }
     // Everything the switches reach, before and after an untouched apply.
@@ -128,7 +107,7 @@ TEST_F(Associations, TheLoadedSwitchesShowWhatIsStoredAndAnApplyKeepsIt) {
       std::vector<std::optional<RegValue>> out;
       for (const auto& s : network::switches())
         for (const auto& v : s.values)
-          for (Hive h : {Hive::LocalMachine, Hive::CurrentUser}) out.push_back(fresh.reg().value(h, s.key, v.name));
+          for (Hive h : {M, U}) out.push_back(fresh.reg().value(h, s.key, v.name));
       return out;
     };
     const auto before = snapshot();
@@ -147,7 +126,6 @@ TEST_F(Associations, ABoxFollowsItsValueFromLoadToLoad) {
   EXPECT_EQ(combo(L"Combo_wlszzdcsdy").count(), 7);
   // Removed meanwhile (by another program, or by "撤销"): the box follows, and
   // the entry that stood for the old number goes with it.
-  f.reg().createKey(Hive::LocalMachine, kInterfaces);
   KeyPtr k;
   ASSERT_EQ(f.reg().open(Hive::LocalMachine, kInterfaces, k), regerr::Ok);
   ASSERT_EQ(k->deleteValue(L"MTU"), regerr::Ok);
@@ -156,7 +134,7 @@ TEST_F(Associations, ABoxFollowsItsValueFromLoadToLoad) {
   EXPECT_EQ(combo(L"Combo_wlszzdcsdy").count(), 6);
   EXPECT_EQ(shown(L"Combo_wlszzdcsdy"), L"<none>");
   EXPECT_EQ(apply(), L"应用成功");
-  EXPECT_FALSE(machine(kInterfaces, L"MTU")) << "not written back";
+  EXPECT_FALSE(stored(kInterfaces, L"MTU")) << "not written back";
 
   f.reg().setDword(Hive::LocalMachine, kInterfaces, L"MTU", 576);
   load();
@@ -183,7 +161,8 @@ TEST_F(Associations, TicksSelectTheUsualEntryAndApplyWritesTheSelectedNumber) {
     click(t.box, CheckState::Checked);
     EXPECT_EQ(shown(t.combo), t.entry);
   }
-  pick(L"Combo_wlszjstcp", L"372300 (ADSL/Cable Modem)");
+  combo(L"Combo_wlszjstcp").select(18);
+  ASSERT_EQ(shown(L"Combo_wlszjstcp"), L"372300 (ADSL/Cable Modem)");
   click(L"Check_wlszsyzdcsdy", CheckState::Unchecked);
   EXPECT_EQ(shown(L"Combo_wlszzdcsdy"), L"1500(以太网) (默认)") << "an untick leaves the combo box";
   click(L"Check_wlszjzzdgxserver", CheckState::Checked);
@@ -191,35 +170,35 @@ TEST_F(Associations, TicksSelectTheUsualEntryAndApplyWritesTheSelectedNumber) {
   f.reg().setDword(Hive::LocalMachine, kInterfaces, L"MTU", 1400);  // set meanwhile; the box is unticked
   EXPECT_EQ(apply(), L"应用成功");
 
-  EXPECT_FALSE(machine(kInterfaces, L"MTU"));
-  EXPECT_EQ(machine(kTcpip, L"TCPWindowSize"), 372300u);
-  EXPECT_EQ(machine(kTcpip, L"GlobalMaxTcpWindowSize"), 372300u);
-  EXPECT_EQ(machine(kTcpip, L"DefaultTTL"), 64u);
-  EXPECT_EQ(machine(kMstcp, L"MaxDupAcks"), 1u);
-  EXPECT_EQ(machine(kNetBT, L"SessionKeepAlive"), 10u);
-  EXPECT_EQ(machine(kServer, L"AutoShareServer"), 0u);
-  EXPECT_FALSE(machine(kServer, L"AutoShareWks"));
-  EXPECT_EQ(number(Hive::CurrentUser, kInternet, L"MaxConnectionsPerServer"), 5u);
-  EXPECT_EQ(number(Hive::CurrentUser, kInternet, L"MaxConnectionsPer1_0Server"), 6u);
-  EXPECT_FALSE(number(Hive::LocalMachine, kInternet, L"MaxConnectionsPerServer"));
+  EXPECT_FALSE(stored(kInterfaces, L"MTU"));
+  EXPECT_EQ(stored(kTcpip, L"TCPWindowSize"), 372300u);
+  EXPECT_EQ(stored(kTcpip, L"GlobalMaxTcpWindowSize"), 372300u);
+  EXPECT_EQ(stored(kTcpip, L"DefaultTTL"), 64u);
+  EXPECT_EQ(stored(kMstcp, L"MaxDupAcks"), 1u);
+  EXPECT_EQ(stored(kNetBT, L"SessionKeepAlive"), 10u);
+  EXPECT_EQ(stored(kServer, L"AutoShareServer"), 0u);
+  EXPECT_FALSE(stored(kServer, L"AutoShareWks"));
+  EXPECT_EQ(stored(kInternet, L"MaxConnectionsPerServer", Hive::CurrentUser), 5u);
+  EXPECT_EQ(stored(kInternet, L"MaxConnectionsPer1_0Server", Hive::CurrentUser), 6u);
+  EXPECT_FALSE(stored(kInternet, L"MaxConnectionsPerServer"));
 
   // Unticking removes both window-size values; the keep-alive is never removed.
   click(L"Check_wlszjstcpipwindowssize", CheckState::Unchecked);
   click(L"Check_wlszyhsessionkeepalive", CheckState::Unchecked);
   EXPECT_EQ(apply(), L"应用成功");
-  EXPECT_FALSE(machine(kTcpip, L"TCPWindowSize"));
-  EXPECT_FALSE(machine(kTcpip, L"GlobalMaxTcpWindowSize"));
-  EXPECT_EQ(machine(kNetBT, L"SessionKeepAlive"), 10u);
+  EXPECT_FALSE(stored(kTcpip, L"TCPWindowSize"));
+  EXPECT_FALSE(stored(kTcpip, L"GlobalMaxTcpWindowSize"));
+  EXPECT_EQ(stored(kNetBT, L"SessionKeepAlive"), 10u);
 
   // Windows' restrictanonymous = 0 is left alone until the user clicks its box.
   f.reg().setDword(Hive::LocalMachine, kLsa, L"restrictanonymous", 0);
   load();
   EXPECT_EQ(apply(), L"应用成功");
-  EXPECT_EQ(machine(kLsa, L"restrictanonymous"), 0u);
+  EXPECT_EQ(stored(kLsa, L"restrictanonymous"), 0u);
   click(L"Check_wlszxznmyhlj", CheckState::Checked);
   click(L"Check_wlszxznmyhlj", CheckState::Unchecked);
   EXPECT_EQ(apply(), L"应用成功");
-  EXPECT_FALSE(machine(kLsa, L"restrictanonymous"));
+  EXPECT_FALSE(stored(kLsa, L"restrictanonymous"));
 }
 
 TEST_F(Associations, TickedRepairsWriteOnlyTheOpenCommands) {
@@ -236,7 +215,8 @@ TEST_F(Associations, TickedRepairsWriteOnlyTheOpenCommands) {
   for (const wchar_t* b : {L"Check_wjglexe", L"Check_wjgliniinf", L"Check_wjglreg", L"Check_wjglbat"})
     box(b).setState(CheckState::Checked);
   EXPECT_EQ(apply(), L"应用成功");
-  for (const wchar_t* c : {L"exefile", L"comfile", L"batfile", L"pifile", L"scrfile"}) EXPECT_EQ(command(c), L"\"%1\" %*");
+  for (const wchar_t* c : {L"exefile", L"comfile", L"batfile", L"pifile", L"scrfile"})
+    EXPECT_EQ(command(c), L"\"%1\" %*");
   for (const wchar_t* c : {L"txtfile", L"inifile", L"inffile"}) EXPECT_EQ(command(c), L"D:\\WIN\\notepad.exe %1");
   EXPECT_EQ(command(L"regfile"), L"regedit.exe \"%1\"");
   EXPECT_EQ(f.reg().value(Hive::ClassesRoot, L"exefile\\shell\\open\\command", L"IsolatedCommand")->asText(),
@@ -265,12 +245,18 @@ TEST_F(Associations, RefusedChangesAreListedInTheOneMessage) {
   const std::wstring text = apply();
   EXPECT_EQ(f.mp.dialogs.messages.back().style, MessageStyle::Plain);
   const std::wstring denied = describeFailure(regerr::AccessDenied);
-  EXPECT_EQ(text, L"以下设置未能应用：\n"
-                  L"写入 HKEY_CLASSES_ROOT\\regfile\\shell\\open\\command 的默认值失败：" + denied + L"\n"
-                  L"写入 HKEY_LOCAL_MACHINE\\" + kInterfaces + L" 的“MTU”失败：" + denied + L"\n"
-                  L"删除 HKEY_LOCAL_MACHINE\\" + kTcpip + L" 的“DefaultTTL”失败：" + denied);
-  EXPECT_EQ(number(Hive::CurrentUser, kInternet, L"MaxConnectionsPerServer"), 5u);
-  EXPECT_EQ(machine(kTcpip, L"DefaultTTL"), 128u);
+  EXPECT_EQ(text,
+            L"以下设置未能应用：\n"
+            L"写入 HKEY_CLASSES_ROOT\\regfile\\shell\\open\\command 的默认值失败：" +
+                denied +
+                L"\n"
+                L"写入 HKEY_LOCAL_MACHINE\\" +
+                kInterfaces + L" 的“MTU”失败：" + denied +
+                L"\n"
+                L"删除 HKEY_LOCAL_MACHINE\\" +
+                kTcpip + L" 的“DefaultTTL”失败：" + denied);
+  EXPECT_EQ(stored(kInternet, L"MaxConnectionsPerServer", Hive::CurrentUser), 5u);
+  EXPECT_EQ(stored(kTcpip, L"DefaultTTL"), 128u);
 }
 
 }  // namespace
