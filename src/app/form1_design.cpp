@@ -1,6 +1,8 @@
 #include "app/form1_design.h"
 
 #include "app/page.h"
+#include "settings/associations.h"
+#include "settings/network.h"
 
 namespace trova {
 
@@ -92,7 +94,12 @@ std::vector<ControlDesign> build() {
 
   const std::wstring associations = innerPageName(L"SSTab_xtsz", 4);
   add(L"Frame_wlsz", Kind::Frame, L"网络选项", associations);
+  for (const auto& s : network::switches()) {
+    add(s.checkBox, s.threeState ? Kind::ThreeStateCheckBox : Kind::CheckBox, s.caption, associations);
+    if (s.combo) add(s.combo->name, Kind::Combo, L"", associations, network::comboTexts(*s.combo));
+  }
   add(L"Frame_xtwjgl", Kind::Frame, L"文件关联", associations);
+  for (const auto& r : associations::repairs()) add(r.checkBox, Kind::CheckBox, r.caption, associations);
   add(L"Command_xtglyy", Kind::Button, L"应用", associations);
 
   // "网站免疫"

@@ -5,6 +5,7 @@
 #include "app/page.h"
 #include "immunity/immunity_page.h"
 #include "privacy/privacy_page.h"
+#include "settings/associations_page.h"
 #include "software/software_page.h"
 #include "startup/startup_page.h"
 #include "tools/history_page.h"
@@ -18,6 +19,7 @@ const std::vector<PageEntry>& pageTable() {
       {L"系统设置", &buildPage<SoftwarePage>},
       {L"系统设置", &buildPage<StartupPage>},
       {L"系统设置", &buildPage<PrivacyPage>},
+      {L"系统设置", &buildPage<AssociationsPage>},
       {L"网站免疫", nullptr},
       {L"工具", &buildPage<HistoryPage>},
   };

@@ -7,6 +7,8 @@
 #include "platform/dpi_win32.h"
 #include "app/form1_design.h"
 #include "app/page.h"
+#include "settings/associations.h"
+#include "settings/network.h"
 #include "win32/form1_window.h"
 
 namespace trova::win32 {
@@ -114,9 +116,24 @@ void Form1Window::layout() {
   place(L"ListView_ysql", kMargin, kMargin, sw - 2 * kMargin, sh - kMargin - kRow);
   buttonsRight({L"Command_ysqlqbx", L"Command_ysqlqx", L"Command_ysql"}, sw - kMargin, sh - kRow + kMargin);
 
-  const int halfW = (sw - 3 * kMargin) / 2;
-  place(L"Frame_wlsz", kMargin, kMargin, halfW, sh - kMargin - kRow);
-  place(L"Frame_xtwjgl", 2 * kMargin + halfW, kMargin, halfW, sh - kMargin - kRow);
+  // System associations: the network switches, most with a combo box of
+  // numbers, on the left; the association repairs on the right.
+  const int netW = (sw - 3 * kMargin) * 60 / 100, fixX = 2 * kMargin + netW, fixW = sw - fixX - kMargin;
+  const int switchRow = 30, switchW = 168;
+  place(L"Frame_wlsz", kMargin, kMargin, netW, sh - kMargin - kRow);
+  int y = kMargin + 22;
+  for (const auto& net : network::switches()) {
+    const int x = kMargin + 10, comboX = x + switchW + 6;
+    place(net.checkBox, x, y, net.combo ? switchW : netW - 20, 24);
+    if (net.combo) place(net.combo->name, comboX, y, kMargin + netW - 10 - comboX, 240);
+    y += switchRow;
+  }
+  place(L"Frame_xtwjgl", fixX, kMargin, fixW, sh - kMargin - kRow);
+  y = kMargin + 22;
+  for (const auto& repair : associations::repairs()) {
+    place(repair.checkBox, fixX + 10, y, fixW - 20, 24);
+    y += switchRow;
+  }
   buttonsRight({L"Command_xtglyy"}, sw - kMargin, sh - kRow + kMargin);
 
   // "网站免疫"

@@ -33,6 +33,22 @@ LRESULT CALLBACK panelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
+// A group box draws only its line and caption, and the page under it clips
+// its children, so nobody paints the inside of a frame: it would keep what was
+// drawn there before (controls that moved on a resize, another tab's page).
+// The frame fills its inside itself; the controls on it lie above it.
+constexpr UINT_PTR kFrameSubclassId = 0x6672;  // "fr"
+LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
+  if (msg == WM_ERASEBKGND) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    FillRect(reinterpret_cast<HDC>(wp), &r, GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, frameProc, id);
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
 class Win32PopupMenus final : public PopupMenus {
  public:
   Win32PopupMenus(HWND owner, const std::map<std::wstring, HMENU>& menus, std::function<void(const std::wstring&)> chosen)
@@ -234,7 +250,10 @@ void Form1Window::createControls() {
     namesById_[id] = d.name;
     namesByHwnd_[h] = d.name;
     ++id;
-    if (d.kind == Kind::Frame) underneath.push_back(h);
+    if (d.kind == Kind::Frame) {
+      underneath.push_back(h);
+      SetWindowSubclass(h, frameProc, kFrameSubclassId, 0);
+    }
     if (d.name == L"TabStrip_cjmy") SetWindowSubclass(h, &Form1Window::tabStripProc, kTabStripSubclassId, reinterpret_cast<DWORD_PTR>(this));
     if (d.kind == Kind::Tabs) {
       underneath.push_back(h);

@@ -103,6 +103,11 @@ int wmain(int argc, wchar_t** argv) {
     shot(L"3-settings-tab" + std::to_wstring(t));
   }
   shotCleaning(ui, shot);
+  // "系统关联" at the smallest size the window allows, where the network
+  // switches have the least room.
+  SetWindowPos(ui.window(), nullptr, 0, 0, 100, 100, SWP_NOZORDER | SWP_NOMOVE);
+  shot(L"3-settings-tab4-smallest");
+  SetWindowPos(ui.window(), nullptr, 0, 0, 900, 680, SWP_NOZORDER | SWP_NOMOVE);
   ui.pickTab(L"TabStrip_cjmy", 3);
   shot(L"4-hosts");
   ui.pickTab(L"TabStrip_cjmy", 4);

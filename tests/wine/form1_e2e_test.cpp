@@ -189,5 +189,29 @@ TEST(Form1Window, ControlsNeitherOverlapNorLeaveTheirParent) {
   }
 }
 
+// The page under a frame clips its children, so a frame paints its own
+// inside; otherwise whatever was drawn there before (a control that moved on
+// a resize, another tab's page) would stay on screen.
+TEST(Form1Window, FramesPaintTheirInside) {
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 2);
+  ui.pickTab(L"SSTab_xtsz", 4);
+  HWND frame = ui.control(L"Frame_xtwjgl");
+  RECT r;
+  GetClientRect(frame, &r);
+  const RECT stale{r.right - 30, r.bottom - 30, r.right - 6, r.bottom - 6};  // no control stands there
+  HDC dc = GetDC(frame);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &stale, red);
+  DeleteObject(red);
+  ReleaseDC(frame, dc);
+  RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  ui.sync();
+  dc = GetDC(frame);
+  const COLORREF shown = GetPixel(dc, stale.left + 10, stale.top + 10);
+  ReleaseDC(frame, dc);
+  EXPECT_EQ(shown, GetSysColor(COLOR_BTNFACE));
+}
+
 }  // namespace
 }  // namespace trova::test

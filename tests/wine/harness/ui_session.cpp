@@ -247,6 +247,30 @@ bool UiSession::checked(const std::wstring& list, int row) const {
   return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
+UINT UiSession::checkState(const std::wstring& box) const {
+  return static_cast<UINT>(SendMessageW(control(box), BM_GETCHECK, 0, 0));
+}
+
+std::wstring UiSession::comboText(const std::wstring& combo) const {
+  HWND c = control(combo);
+  const auto index = SendMessageW(c, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR) return {};
+  std::wstring text(static_cast<std::size_t>(SendMessageW(c, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+  SendMessageW(c, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(text.size() - 1);
+  return text;
+}
+
+bool UiSession::pickEntry(const std::wstring& combo, const std::wstring& text) const {
+  HWND c = control(combo);
+  const auto index = SendMessageW(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == CB_ERR) return false;
+  SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+  sync();
+  return true;
+}
+
 bool UiSession::visible(const std::wstring& name) const { return IsWindowVisible(control(name)) != FALSE; }
 
 bool UiSession::enabled(const std::wstring& name) const { return IsWindowEnabled(control(name)) != FALSE; }

@@ -43,6 +43,13 @@ class UiSession {
   std::vector<std::vector<std::wstring>> rows(const std::wstring& list) const;
   std::wstring header(const std::wstring& list, int column) const;
   bool checked(const std::wstring& list, int row) const;
+  // A check box as drawn: BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
+  UINT checkState(const std::wstring& box) const;
+  // The text of a combo box's selected entry; empty when none is selected.
+  std::wstring comboText(const std::wstring& combo) const;
+  // Picks the entry with exactly this text, as a pick with the mouse ends
+  // (the box tells its parent); false when there is no such entry.
+  bool pickEntry(const std::wstring& combo, const std::wstring& text) const;
   bool visible(const std::wstring& name) const;
   bool enabled(const std::wstring& name) const;
 
