@@ -5,6 +5,7 @@
 #include "app/page.h"
 #include "immunity/immunity_page.h"
 #include "privacy/privacy_page.h"
+#include "settings/browser_page.h"
 #include "software/software_page.h"
 #include "startup/startup_page.h"
 #include "tools/tools_page.h"
@@ -15,6 +16,7 @@ const std::vector<PageEntry>& pageTable() {
   static const std::vector<PageEntry> table = {
       {L"插件免疫", &buildPage<ImmunityPage>},
       {L"插件管理", &buildPage<AddonPage>},
+      {L"系统设置", &buildPage<BrowserSettingsPage>},
       {L"系统设置", &buildPage<SoftwarePage>},
       {L"系统设置", &buildPage<StartupPage>},
       {L"系统设置", &buildPage<PrivacyPage>},
