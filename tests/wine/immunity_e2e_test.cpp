@@ -78,29 +78,6 @@ struct UserFile {
   ~UserFile() { DeleteFileW(path.c_str()); }
 };
 
-
-// A click on a row's check box. The point is found the way the list itself
-// decides what a click hits, so the click toggles the mark as the mouse does.
-bool clickCheckBox(const UiSession& ui, const std::wstring& list, int row) {
-  HWND lv = ui.control(list);
-  SendMessageW(lv, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-  RECT bounds{};
-  bounds.left = LVIR_BOUNDS;
-  if (!SendMessageW(lv, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return false;
-  for (int x = bounds.left; x < bounds.left + 48; ++x) {
-    LVHITTESTINFO hit{};
-    hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
-    if (SendMessageW(lv, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) != row) continue;
-    if (!(hit.flags & LVHT_ONITEMSTATEICON)) continue;
-    const LPARAM at = MAKELPARAM(hit.pt.x, hit.pt.y);
-    PostMessageW(lv, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(lv, WM_LBUTTONUP, 0, at);
-    ui.sync();
-    return true;
-  }
-  return false;
-}
-
 // Rows whose CLSID no other row of the four lists shares: with a shared one,
 // the row applied later would decide what stays in the registry.
 std::vector<int> rowsWithOwnClsid(const std::vector<Rows>& lists, int c) {
@@ -231,12 +208,12 @@ TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
   EXPECT_EQ(ui.rows(listName(0))[static_cast<std::size_t>(unblockedRow)][2], L"已免疫");
   const std::wstring headerBefore = ui.header(listName(0), 0);
 
-  ASSERT_TRUE(clickCheckBox(ui, listName(0), unblockedRow)) << "no check box under the mouse";
+  ASSERT_TRUE(ui.clickCheckBox(listName(0), unblockedRow)) << "no check box under the mouse";
   EXPECT_FALSE(ui.checked(listName(0), unblockedRow)) << "a click on the check box clears the mark";
   ui.pickTab(L"SSTab_cjmy", 1);
   for (int r : pickedRows) {
     ASSERT_FALSE(ui.checked(listName(1), r));
-    ASSERT_TRUE(clickCheckBox(ui, listName(1), r)) << "row " << r;
+    ASSERT_TRUE(ui.clickCheckBox(listName(1), r)) << "row " << r;
     EXPECT_TRUE(ui.checked(listName(1), r)) << "row " << r;
   }
 
@@ -258,7 +235,7 @@ TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
   EXPECT_NE(kept.text.find(L"REG_DWORD    0x1"), std::wstring::npos);
 
   // Unchecked again and applied: the kill-bit goes, the value with it, the key stays.
-  clickCheckBox(ui, listName(1), pickedRows[1]);
+  ui.clickCheckBox(listName(1), pickedRows[1]);
   ASSERT_FALSE(ui.checked(listName(1), pickedRows[1]));
   ui.press(L"Command_cjmy");
   expectBox(ui, L"成功", L"应用更改成功!");

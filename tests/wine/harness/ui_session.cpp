@@ -197,6 +197,37 @@ std::wstring itemText(HWND lv, int row, int column) {
 }
 }  // namespace
 
+bool UiSession::clickCheckBox(const std::wstring& list, int row) const {
+  HWND lv = control(list);
+  SendMessageW(lv, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (!SendMessageW(lv, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return false;
+  for (int x = bounds.left; x < bounds.left + 48; ++x) {
+    LVHITTESTINFO hit{};
+    hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
+    if (SendMessageW(lv, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) != row) continue;
+    if (!(hit.flags & LVHT_ONITEMSTATEICON)) continue;
+    clickAt(lv, hit.pt, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+    sync();
+    return true;
+  }
+  return false;
+}
+
+void UiSession::pickEntry(const std::wstring& combo, int index) const {
+  // A pick in the drop-down list selects the entry and tells the owner.
+  HWND c = control(combo);
+  SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+  sync();
+}
+
+void UiSession::type(const std::wstring& textBox, const std::wstring& text) const {
+  SendMessageW(control(textBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  sync();
+}
+
 std::vector<std::vector<std::wstring>> UiSession::rows(const std::wstring& list) const {
   HWND lv = control(list);
   HWND header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
@@ -225,6 +256,16 @@ bool UiSession::checked(const std::wstring& list, int row) const {
   // The state image the control would draw: for a virtual list it asks the window.
   auto state = SendMessageW(control(list), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
   return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+}
+
+std::wstring UiSession::text(const std::wstring& name) const { return win32::windowText(control(name)); }
+
+bool UiSession::ticked(const std::wstring& checkBox) const {
+  return SendMessageW(control(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+int UiSession::selectedEntry(const std::wstring& combo) const {
+  return static_cast<int>(SendMessageW(control(combo), CB_GETCURSEL, 0, 0));
 }
 
 bool UiSession::visible(const std::wstring& name) const { return IsWindowVisible(control(name)) != FALSE; }
