@@ -39,8 +39,10 @@ struct PresetChoice {
 };
 inline constexpr int kOwnAddressEntry = 3;
 
-inline constexpr PresetChoice kHomePagePresets{{browser::kBlankPage, browser::kDefaultHomePage, browser::kGooglePersonal}};
-inline constexpr PresetChoice kSearchPagePresets{{browser::kDefaultSearch, browser::kBaiduSearch, browser::kGoogleSearch}};
+inline constexpr PresetChoice kHomePagePresets{
+    {browser::kBlankPage, browser::kDefaultHomePage, browser::kGooglePersonal}};
+inline constexpr PresetChoice kSearchPagePresets{
+    {browser::kDefaultSearch, browser::kBaiduSearch, browser::kGoogleSearch}};
 inline constexpr PresetChoice kSearchAssistantPresets{
     {browser::kDefaultAssistant, browser::kBaiduSearch, browser::kGoogleSearch}};
 

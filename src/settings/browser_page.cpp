@@ -68,7 +68,8 @@ void BrowserSettingsPage::ShowStored(const PresetChoice& presets, ComboBox& comb
 
 void BrowserSettingsPage::FillPreset(const PresetChoice& presets, const ComboBox& combo, TextBox& text) {
   const int entry = combo.selected();
-  if (entry >= 0 && entry < kOwnAddressEntry) text.setText(std::wstring(presets.addresses[static_cast<std::size_t>(entry)]));
+  if (entry >= 0 && entry < kOwnAddressEntry)
+    text.setText(std::wstring(presets.addresses[static_cast<std::size_t>(entry)]));
 }
 
 void BrowserSettingsPage::Combo_iesy_Click() { FillPreset(kHomePagePresets, Combo_iesy, Text_iesy); }

@@ -114,7 +114,8 @@ TEST(BrowserSettingsWindow, ShowsTheStoredSettingsAndAppliesTheChangedOnes) {
   const std::wstring policies = L"HKCU\\" + kPolicies;
   for (const wchar_t* name : {L"GeneralTab", L"ContentTab", L"ProgramsTab", L"Proxy"})
     EXPECT_TRUE(regHas(policies, name, L"REG_DWORD", L"0x1")) << name;
-  for (const wchar_t* name : {L"History", L"HomePage"}) EXPECT_TRUE(regHas(policies, name, L"REG_DWORD", L"0x0")) << name;
+  for (const wchar_t* name : {L"History", L"HomePage"})
+    EXPECT_TRUE(regHas(policies, name, L"REG_DWORD", L"0x0")) << name;
   EXPECT_EQ(ui.rows(L"ListView_llqsz")[static_cast<std::size_t>(rowOf(L"Proxy"))][1], L"已屏蔽");
 }
 

@@ -64,10 +64,6 @@ bool RegistrySeed::hasValue(HKEY root, const std::wstring& path, const std::wstr
   return RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-}  // namespace trova::test
-
-namespace trova::test {
-
 void RegistrySeed::keepValue(HKEY root, const std::wstring& path, const std::wstring& name) {
   Kept k{root, path, name, false, REG_NONE, {}, {}};
   DWORD size = 0;
