@@ -58,13 +58,15 @@ std::vector<ControlDesign> build() {
   add(L"Check_iebt", Kind::CheckBox, L"自定义IE标题", browser);
   add(L"Text_iebt", Kind::Edit, L"", browser);
   add(L"Label_iesy", Kind::Label, L"IE首页:", browser);
-  add(L"Combo_iesy", Kind::Combo, L"", browser);
+  add(L"Combo_iesy", Kind::Combo, L"", browser, {L"使用空白页面", L"使用默认首页", L"使用谷歌个性", L"使用其他主页"});
   add(L"Text_iesy", Kind::Edit, L"", browser);
   add(L"Label_iessyq", Kind::Label, L"IE搜索引擎:", browser);
-  add(L"Combo_iessyq", Kind::Combo, L"", browser);
+  const std::vector<std::wstring> searchEngines = {L"使用默认搜索引擎", L"使用百度搜索引擎", L"使用谷歌搜索引擎",
+                                                   L"使用其他搜索引擎"};
+  add(L"Combo_iessyq", Kind::Combo, L"", browser, searchEngines);
   add(L"Text_iessyq", Kind::Edit, L"", browser);
   add(L"Label_iesszsdz", Kind::Label, L"IE搜索助手/定制:", browser);
-  add(L"Combo_iesszsdz", Kind::Combo, L"", browser);
+  add(L"Combo_iesszsdz", Kind::Combo, L"", browser, searchEngines);
   add(L"Text_iesszsdz", Kind::Edit, L"", browser);
   add(L"Label_iexzml", Kind::Label, L"IE下载目录:", browser);
   add(L"Text_iexzml", Kind::Edit, L"", browser);

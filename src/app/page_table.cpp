@@ -6,6 +6,7 @@
 #include "immunity/immunity_page.h"
 #include "privacy/privacy_page.h"
 #include "settings/associations_page.h"
+#include "settings/browser_page.h"
 #include "software/software_page.h"
 #include "startup/startup_page.h"
 #include "tools/history_page.h"
@@ -16,6 +17,7 @@ const std::vector<PageEntry>& pageTable() {
   static const std::vector<PageEntry> table = {
       {L"插件免疫", &buildPage<ImmunityPage>},
       {L"插件管理", &buildPage<AddonPage>},
+      {L"系统设置", &buildPage<BrowserSettingsPage>},
       {L"系统设置", &buildPage<SoftwarePage>},
       {L"系统设置", &buildPage<StartupPage>},
       {L"系统设置", &buildPage<PrivacyPage>},

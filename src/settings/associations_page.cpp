@@ -88,13 +88,13 @@ void AssociationsPage::ShowNumber(NetworkRow& row, std::optional<std::uint32_t> 
 }
 
 void AssociationsPage::Command_xtglyy_Click() {
-  ApplyReport report(platform_.registry);
+  ApplyReport report;
   RepairAssociations(report);
   ApplyNetwork(report);
   if (report.succeeded())
     platform_.dialogs.message(L"应用成功", L"提示", MessageStyle::Information);
   else
-    platform_.dialogs.message(report.message(L"应用成功"), L"提示", MessageStyle::Plain);
+    platform_.dialogs.message(report.failureText(), L"提示", MessageStyle::Plain);
 }
 
 void AssociationsPage::RepairAssociations(ApplyReport& report) {
@@ -102,7 +102,7 @@ void AssociationsPage::RepairAssociations(ApplyReport& report) {
     if (row.box->state() != CheckState::Checked) continue;
     const auto command = RegValue::text(associations::openCommand(row.spec->opener, platform_.folders.windowsFolder()));
     for (const wchar_t* fileClass : row.spec->classes)
-      report.write(Hive::ClassesRoot, associations::commandKey(fileClass), L"", command);
+      report.write(platform_.registry, Hive::ClassesRoot, associations::commandKey(fileClass), L"", command);
   }
 }
 
@@ -114,10 +114,10 @@ void AssociationsPage::ApplyNetwork(ApplyReport& report) {
       if (row.combo) picked = network::numberAt(*s.combo, row.extra, row.combo->selected());
       for (const auto& v : s.values) {
         const std::optional<std::uint32_t> number = v.fixed ? v.fixed : picked;
-        if (number) report.write(s.hive, s.key, v.name, RegValue::dword(*number));  // a tick always selects an entry
+        if (number) report.write(platform_.registry, s.hive, s.key, v.name, RegValue::dword(*number));  // a tick always selects an entry
       }
     } else if (!s.threeState && !row.keepStored) {
-      for (const auto& v : s.values) report.remove(s.hive, s.key, v.name);
+      for (const auto& v : s.values) report.remove(platform_.registry, s.hive, s.key, v.name);
     }
   }
 }

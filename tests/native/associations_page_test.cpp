@@ -245,16 +245,9 @@ TEST_F(Associations, RefusedChangesAreListedInTheOneMessage) {
   const std::wstring text = apply();
   EXPECT_EQ(f.mp.dialogs.messages.back().style, MessageStyle::Plain);
   const std::wstring denied = describeFailure(regerr::AccessDenied);
-  EXPECT_EQ(text,
-            L"以下设置未能应用：\n"
-            L"写入 HKEY_CLASSES_ROOT\\regfile\\shell\\open\\command 的默认值失败：" +
-                denied +
-                L"\n"
-                L"写入 HKEY_LOCAL_MACHINE\\" +
-                kInterfaces + L" 的“MTU”失败：" + denied +
-                L"\n"
-                L"删除 HKEY_LOCAL_MACHINE\\" +
-                kTcpip + L" 的“DefaultTTL”失败：" + denied);
+  EXPECT_EQ(text, L"以下设置未能写入注册表:\r\n"
+                  L"HKEY_CLASSES_ROOT\\regfile\\shell\\open\\command 的默认值、HKEY_LOCAL_MACHINE\\" +
+                      kInterfaces + L" 的“MTU”、HKEY_LOCAL_MACHINE\\" + kTcpip + L" 的“DefaultTTL”：" + denied);
   EXPECT_EQ(stored(kInternet, L"MaxConnectionsPerServer", Hive::CurrentUser), 5u);
   EXPECT_EQ(stored(kTcpip, L"DefaultTTL"), 128u);
 }

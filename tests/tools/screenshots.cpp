@@ -27,7 +27,7 @@ void shotCleaning(const trova::test::UiSession& ui, Shot& shot) {
   seed.text(HKEY_CURRENT_USER, L"Software\\WinImage\\Settings", L"LastFile", L"C:\\disk.ima");
   seed.text(HKEY_CURRENT_USER, tray, L"IconStreams", L"trace");
   ui.pickTab(L"SSTab_xtsz", 3);
-  for (int row : {0, 23, 27}) trova::test::clickCheckBox(ui, L"ListView_ysql", row);
+  for (int row : {0, 23, 27}) ui.clickCheckBox(L"ListView_ysql", row);
   ui.press(L"Command_ysql");
   for (const wchar_t* name : {L"3-cleaning-notice", L"3-cleaning-done"}) {
     HWND box = ui.waitForDialog(L"提示");

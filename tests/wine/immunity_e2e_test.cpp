@@ -87,7 +87,6 @@ struct UserFile {
   ~UserFile() { DeleteFileW(path.c_str()); }
 };
 
-
 // Rows whose CLSID no other row of the four lists shares: with a shared one,
 // the row applied later would decide what stays in the registry.
 std::vector<int> rowsWithOwnClsid(const std::vector<Rows>& lists, int c) {
@@ -226,12 +225,12 @@ TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
   EXPECT_EQ(ui.rows(listName(0))[static_cast<std::size_t>(unblockedRow)][2], L"已免疫");
   const std::wstring headerBefore = ui.header(listName(0), 0);
 
-  ASSERT_TRUE(clickCheckBox(ui, listName(0), unblockedRow)) << "no check box under the mouse";
+  ASSERT_TRUE(ui.clickCheckBox(listName(0), unblockedRow)) << "no check box under the mouse";
   EXPECT_FALSE(ui.checked(listName(0), unblockedRow)) << "a click on the check box clears the mark";
   ui.pickTab(L"SSTab_cjmy", 1);
   for (int r : pickedRows) {
     ASSERT_FALSE(ui.checked(listName(1), r));
-    ASSERT_TRUE(clickCheckBox(ui, listName(1), r)) << "row " << r;
+    ASSERT_TRUE(ui.clickCheckBox(listName(1), r)) << "row " << r;
     EXPECT_TRUE(ui.checked(listName(1), r)) << "row " << r;
   }
 
@@ -248,7 +247,7 @@ TEST(ImmunityWindow, ClickedCheckMarksAreAppliedToTheRegistry) {
   EXPECT_EQ(ui.header(listName(0), 0), headerBefore) << "apply leaves the header as it was";
 
   // Unchecked again and applied: the kill-bit goes, the value with it, the key stays.
-  clickCheckBox(ui, listName(1), pickedRows[1]);
+  ui.clickCheckBox(listName(1), pickedRows[1]);
   ASSERT_FALSE(ui.checked(listName(1), pickedRows[1]));
   ui.press(L"Command_cjmy");
   expectBox(ui, L"成功", L"应用更改成功!");

@@ -74,7 +74,7 @@ TEST(PrivacyCleaningWindow, TickedTracesGoAndEverythingAroundThemStays) {
   EXPECT_EQ(rows[27][0], L"XP隐藏不活动的图标痕迹");
   EXPECT_EQ(rows[32][0], L"淘宝旺旺登陆名");
   for (int r : ticked) {
-    ASSERT_TRUE(clickCheckBox(ui, kList, r)) << "no check box under the mouse on row " << r;
+    ASSERT_TRUE(ui.clickCheckBox(kList, r)) << "no check box under the mouse on row " << r;
     ASSERT_TRUE(ui.checked(kList, r));
   }
 

@@ -5,6 +5,17 @@
 namespace trova::test {
 
 RegistrySeed::~RegistrySeed() {
+  for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
+    if (!it->firstMissingKey.empty()) {
+      RegDeleteTreeW(it->root, it->firstMissingKey.c_str());
+      RegDeleteKeyW(it->root, it->firstMissingKey.c_str());
+    } else if (it->present) {
+      RegSetKeyValueW(it->root, it->path.c_str(), it->name.c_str(), it->type, it->data.data(),
+                      static_cast<DWORD>(it->data.size()));
+    } else {
+      RegDeleteKeyValueW(it->root, it->path.c_str(), it->name.c_str());
+    }
+  }
   for (auto it = owned_.rbegin(); it != owned_.rend(); ++it) {
     RegDeleteTreeW(it->first, it->second.c_str());
     RegDeleteKeyW(it->first, it->second.c_str());
@@ -51,6 +62,43 @@ bool RegistrySeed::exists(HKEY root, const std::wstring& path) {
 
 bool RegistrySeed::hasValue(HKEY root, const std::wstring& path, const std::wstring& name) {
   return RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void RegistrySeed::keepValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+  Kept k{root, path, name, false, REG_NONE, {}, {}};
+  DWORD size = 0;
+  if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &k.type, nullptr, &size) ==
+      ERROR_SUCCESS) {
+    k.data.resize(size);
+    k.present = RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &k.type, k.data.data(),
+                             &size) == ERROR_SUCCESS;
+    k.data.resize(size);
+  }
+  // The shortest leading part of the path that is missing is what the test makes.
+  for (std::size_t at = 0; at != std::wstring::npos;) {
+    at = path.find(L'\\', at + 1);
+    const std::wstring part = path.substr(0, at);
+    if (!exists(root, part)) {
+      k.firstMissingKey = part;
+      break;
+    }
+  }
+  kept_.push_back(std::move(k));
+}
+
+void RegistrySeed::set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+                       DWORD size) {
+  keepValue(root, path, name);
+  if (RegSetKeyValueW(root, path.c_str(), name.c_str(), type, data, size) != ERROR_SUCCESS)
+    throw std::runtime_error("cannot seed a registry value");
+}
+
+void RegistrySeed::replace(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& data) {
+  set(root, path, name, REG_SZ, data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+}
+
+void RegistrySeed::replace(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data) {
+  set(root, path, name, REG_DWORD, &data, sizeof(data));
 }
 
 }  // namespace trova::test

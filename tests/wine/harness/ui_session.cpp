@@ -197,8 +197,8 @@ std::wstring itemText(HWND lv, int row, int column) {
 }
 }  // namespace
 
-bool clickCheckBox(const UiSession& ui, const std::wstring& list, int row) {
-  HWND lv = ui.control(list);
+bool UiSession::clickCheckBox(const std::wstring& list, int row) const {
+  HWND lv = control(list);
   SendMessageW(lv, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
   RECT bounds{};
   bounds.left = LVIR_BOUNDS;
@@ -208,13 +208,24 @@ bool clickCheckBox(const UiSession& ui, const std::wstring& list, int row) {
     hit.pt = POINT{x, (bounds.top + bounds.bottom) / 2};
     if (SendMessageW(lv, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) != row) continue;
     if (!(hit.flags & LVHT_ONITEMSTATEICON)) continue;
-    const LPARAM at = MAKELPARAM(hit.pt.x, hit.pt.y);
-    PostMessageW(lv, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageW(lv, WM_LBUTTONUP, 0, at);
-    ui.sync();
+    clickAt(lv, hit.pt, WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
+    sync();
     return true;
   }
   return false;
+}
+
+void UiSession::pickEntry(const std::wstring& combo, int index) const {
+  // A pick in the drop-down list selects the entry and tells the owner.
+  HWND c = control(combo);
+  SendMessageW(c, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
+  sync();
+}
+
+void UiSession::type(const std::wstring& textBox, const std::wstring& text) const {
+  SendMessageW(control(textBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  sync();
 }
 
 std::vector<std::vector<std::wstring>> UiSession::rows(const std::wstring& list) const {
@@ -269,6 +280,16 @@ bool UiSession::pickEntry(const std::wstring& combo, const std::wstring& text) c
   PostMessageW(GetParent(c), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), CBN_SELCHANGE), reinterpret_cast<LPARAM>(c));
   sync();
   return true;
+}
+
+std::wstring UiSession::text(const std::wstring& name) const { return win32::windowText(control(name)); }
+
+bool UiSession::ticked(const std::wstring& checkBox) const {
+  return SendMessageW(control(checkBox), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+int UiSession::selectedEntry(const std::wstring& combo) const {
+  return static_cast<int>(SendMessageW(control(combo), CB_GETCURSEL, 0, 0));
 }
 
 bool UiSession::visible(const std::wstring& name) const { return IsWindowVisible(control(name)) != FALSE; }

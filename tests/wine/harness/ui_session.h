@@ -39,6 +39,13 @@ class UiSession {
   void clickRow(const std::wstring& list, int row) const;
   void rightClickRow(const std::wstring& list, int row) const;
   void clickColumn(const std::wstring& list, int column) const;
+  // A click on a row's check box, where the list itself says the box is;
+  // false when no point of the row hits it.
+  bool clickCheckBox(const std::wstring& list, int row) const;
+  // A pick of entry `index` in a drop-down list, as the mouse gives it.
+  void pickEntry(const std::wstring& combo, int index) const;
+  // What a user types into a text box, replacing its text.
+  void type(const std::wstring& textBox, const std::wstring& text) const;
 
   std::vector<std::vector<std::wstring>> rows(const std::wstring& list) const;
   std::wstring header(const std::wstring& list, int column) const;
@@ -50,6 +57,11 @@ class UiSession {
   // Picks the entry with exactly this text, as a pick with the mouse ends
   // (the box tells its parent); false when there is no such entry.
   bool pickEntry(const std::wstring& combo, const std::wstring& text) const;
+  // A control's own text (a text box's content), a check box's mark and a
+  // drop-down list's selected entry (-1 for none).
+  std::wstring text(const std::wstring& name) const;
+  bool ticked(const std::wstring& checkBox) const;
+  int selectedEntry(const std::wstring& combo) const;
   bool visible(const std::wstring& name) const;
   bool enabled(const std::wstring& name) const;
 
@@ -70,10 +82,6 @@ class UiSession {
   struct State;
   std::unique_ptr<State> state_;
 };
-
-// A click on a row's check box, where the list itself says the box is, so
-// it toggles the mark as the mouse does; false when no box was found.
-bool clickCheckBox(const UiSession& ui, const std::wstring& list, int row);
 
 // Polls `done` until it holds or the time runs out.
 template <typename F>
