@@ -111,6 +111,21 @@ TEST(PrivacyCleaningWindow, TickedTracesGoAndEverythingAroundThemStays) {
 
   for (int r = 0; r < 34; ++r)
     EXPECT_EQ(ui.checked(kList, r), std::find(ticked.begin(), ticked.end(), r) != ticked.end()) << "row " << r;
+
+  // The clean is one change set: "撤销" on 工具 brings every removed trace back.
+  ui.pickTab(L"TabStrip_cjmy", 4);
+  ASSERT_FALSE(ui.rows(L"ListView_gjls").empty());
+  EXPECT_EQ(ui.rows(L"ListView_gjls")[0][1] + L" · " + ui.rows(L"ListView_gjls")[0][2], L"系统清理 · 清理");
+  ui.clickRow(L"ListView_gjls", 0);
+  ui.press(L"Command_gjcx");
+  HWND undone = ui.waitForDialog(L"提示");
+  ASSERT_NE(undone, nullptr);
+  EXPECT_EQ(ui.dialogText(undone).rfind(L"已撤销“系统清理 · 清理”", 0), 0u) << ui.dialogText(undone);
+  ui.answer(undone);
+  for (const auto& s : spots) {
+    const std::wstring what = L"\"HKCU\\" + s.key + L"\"" + (s.value.empty() ? L"" : L" /v " + s.value);
+    EXPECT_EQ(regQuery(what).exitCode, 0u) << what << " is back";
+  }
 }
 
 }  // namespace
