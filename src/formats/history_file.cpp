@@ -16,9 +16,25 @@ constexpr const wchar_t* kLabel = L"; 操作: ";
 constexpr const wchar_t* kTime = L"; 时间: ";
 constexpr const wchar_t* kAbsent = L"(不存在)";
 
+// UTF-16 LE without a terminator. Every change of an action passes here, so
+// the bytes go straight into the string.
 std::string utf16(const std::wstring& text) {
-  const auto units = toUtf16Bytes(text, false);
-  return std::string(units.begin(), units.end());
+  std::string out;
+  out.reserve(text.size() * 2);
+  const auto unit = [&out](char32_t u) {
+    out.push_back(static_cast<char>(u & 0xFF));
+    out.push_back(static_cast<char>((u >> 8) & 0xFF));
+  };
+  for (wchar_t c : text) {
+    const auto u = static_cast<char32_t>(c);
+    if (u >= 0x10000 && u <= 0x10FFFF) {  // only where wchar_t holds whole code points
+      unit(0xD800 + ((u - 0x10000) >> 10));
+      unit(0xDC00 + ((u - 0x10000) & 0x3FF));
+    } else {
+      unit(u);
+    }
+  }
+  return out;
 }
 
 std::wstring valueText(const std::wstring& name, const std::optional<RegValue>& value, bool wrap) {

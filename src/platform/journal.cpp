@@ -1,6 +1,7 @@
 #include "platform/journal.h"
 
 #include <algorithm>
+#include <optional>
 #include <ctime>
 #include <cwchar>
 
@@ -49,18 +50,21 @@ std::wstring fullKeyName(const RegRoot& root, std::wstring_view path) {
 
 // ---- ChangeJournal ----------------------------------------------------------------
 
+namespace {
+std::wstring foldedText(std::wstring_view s) {
+  std::wstring out(s.size(), L'\0');
+  for (std::size_t i = 0; i < s.size(); ++i) out[i] = foldCase(s[i]);
+  return out;
+}
+}  // namespace
+
+JournalKey::JournalKey(std::wstring name) : full(std::move(name)), folded(foldedText(full)) {}
+
 ChangeJournal::ChangeJournal(FileSystem& files, std::wstring folder, std::function<std::wstring()> clock)
     : files_(files), folder_(std::move(folder)), clock_(std::move(clock)) {}
 
 ChangeJournal::~ChangeJournal() {
   if (open_) end();
-}
-
-std::wstring ChangeJournal::folded(const std::wstring& s) {
-  std::wstring out;
-  out.reserve(s.size());
-  for (wchar_t c : s) out.push_back(foldCase(c));
-  return out;
 }
 
 void ChangeJournal::begin(const std::wstring& label) {
@@ -70,15 +74,15 @@ void ChangeJournal::begin(const std::wstring& label) {
   label_ = label;
   failure_.clear();
   copies_.clear();
-  valuesRecorded_.clear();
-  keysRecorded_.clear();
-  created_.clear();
-  existing_.clear();
-  filesRecorded_.clear();
+  keys_.clear();
+  files_recorded_.clear();
+  pendingCreation_.clear();
+  undoCreation_ = nullptr;
 }
 
 void ChangeJournal::end() {
   if (!open_) return;
+  if (!pendingCreation_.empty()) append({});
   open_ = false;
   record_.reset();
   if (!started_ || changed_) return;
@@ -112,19 +116,30 @@ bool ChangeJournal::start() {
   }
   if (!record_) return refuse(why.reason.empty() ? std::wstring(L"无法创建记录文件") : why.reason);
   started_ = true;
-  if (!append(historyHeader(label_, time))) return false;
   prune();
-  return true;
+  return append(historyHeader(label_, time));
 }
 
 bool ChangeJournal::append(const std::string& bytes) {
-  if (FileResult written = record_->append(bytes); !written) {
+  std::string out;
+  const std::string* write = &bytes;
+  if (!pendingCreation_.empty()) {
+    out = std::move(pendingCreation_) + bytes;
+    pendingCreation_.clear();
+    write = &out;
+  }
+  FileResult written = record_ ? record_->append(*write) : FileResult::failure(L"无法创建记录文件");
+  if (!written) {
     broken_ = true;
     failure_ = written.reason;
     noteHistoryFailure(failure_);
-    return false;
   }
-  return true;
+  // A key made just now whose record cannot be written goes again.
+  if (auto undo = std::move(undoCreation_)) {
+    undoCreation_ = nullptr;
+    if (!written) undo();
+  }
+  return static_cast<bool>(written);
 }
 
 void ChangeJournal::prune() {
@@ -132,46 +147,57 @@ void ChangeJournal::prune() {
   const auto names = files_.list(folder_);
   for (const auto& name : names)
     if (name.size() > 4 && equalsNoCase(std::wstring_view(name).substr(name.size() - 4), L".reg")) sets.push_back(name);
-  if (sets.size() <= kKeptChangeSets) return;
+  if (sets.size() <= kKeptChangeSets) return;  // the set being started is among them
   std::sort(sets.begin(), sets.end());  // the names begin with the time
   for (std::size_t i = 0; i + kKeptChangeSets < sets.size(); ++i) {
     const std::wstring id = sets[i].substr(0, sets[i].size() - 4);
+    if (equalsNoCase(id, id_)) continue;
     files_.remove(joinPath(folder_, sets[i]));
     for (const auto& name : names)
       if (name.rfind(id + L".", 0) == 0 && name != sets[i]) files_.remove(joinPath(folder_, name));
   }
 }
 
-bool ChangeJournal::valueChanging(const std::wstring& key, const std::wstring& name,
+bool ChangeJournal::valueChanging(const JournalKey& key, const std::wstring& name,
                                   const std::optional<RegValue>& before, const std::optional<RegValue>& after) {
   if (!open_) return true;
   if (!start()) return false;
-  const std::wstring id = folded(key) + L"\n" + folded(name);
-  if (created_.count(folded(key)) || !valuesRecorded_.insert(id).second)
-    return append(historyValueAfter(key, name, after));
-  return append(historyValue(key, name, before, after));
+  KeyState& k = state(key);
+  if (k.created || !k.values.insert(foldedText(name)).second)
+    return append(historyValueAfter(key.full, name, after));
+  return append(historyValue(key.full, name, before, after));
 }
 
-bool ChangeJournal::keyCreated(const std::wstring& key) {
+bool ChangeJournal::keyCreating(const JournalKey& key) {
   if (!open_) return true;
   if (!start()) return false;
-  noteExists(key);
-  const std::wstring id = folded(key);
-  if (!keysRecorded_.insert(id).second) return append(historyKeyAfter(key, true));  // deleted earlier in this set
-  created_.insert(id);
-  return append(historyKeyCreated(key));
+  KeyState& k = state(key);
+  k.known = true;
+  if (k.recorded) return append(historyKeyAfter(key.full, true));  // deleted earlier in this set
+  k.recorded = k.created = true;
+  return append(historyKeyCreated(key.full));
 }
 
-bool ChangeJournal::keyDeleting(const std::wstring& key, const std::vector<RegFileValue>& values) {
+void ChangeJournal::keyCreated(const JournalKey& key, std::function<void()> undo) {
+  KeyState& k = state(key);
+  k.known = true;
+  if (!pendingCreation_.empty()) append({});  // one made key at a time waits
+  pendingCreation_ = k.recorded ? historyKeyAfter(key.full, true) : historyKeyCreated(key.full);
+  k.recorded = k.created = true;
+  undoCreation_ = std::move(undo);
+}
+
+bool ChangeJournal::keyDeleting(const JournalKey& key, const std::vector<RegFileValue>& values) {
   if (!open_) return true;
   if (!start()) return false;
-  const std::wstring id = folded(key);
-  if (!keysRecorded_.insert(id).second) return append(historyKeyAfter(key, false));
+  KeyState& k = state(key);
+  if (k.recorded) return append(historyKeyAfter(key.full, false));
+  k.recorded = true;
   // Values whose earlier state this set already holds keep that state.
   std::vector<RegFileValue> unrecorded;
   for (const auto& v : values)
-    if (valuesRecorded_.insert(id + L"\n" + folded(v.name)).second) unrecorded.push_back(v);
-  return append(historyKeyDeleted(key, unrecorded));
+    if (k.values.insert(foldedText(v.name)).second) unrecorded.push_back(v);
+  return append(historyKeyDeleted(key.full, unrecorded));
 }
 
 bool ChangeJournal::fileChanging(const std::wstring& path, const std::optional<std::string>& before,
@@ -179,7 +205,7 @@ bool ChangeJournal::fileChanging(const std::wstring& path, const std::optional<s
   if (!open_) return true;
   if (!start()) return false;
   const std::optional<FileDigest> digest = after ? std::optional<FileDigest>(digestOf(*after)) : std::nullopt;
-  if (!filesRecorded_.insert(folded(path)).second) return append(historyFile(path, L"", digest));
+  if (!files_recorded_.insert(foldedText(path)).second) return append(historyFile(path, L"", digest));
   std::wstring copy;
   if (before) {
     copy = id_ + L"." + std::to_wstring(copies_.size() + 1) + L".bak";
@@ -199,20 +225,28 @@ bool ChangeJournal::fileChanging(const std::wstring& path, const std::optional<s
   return append(historyFile(path, copy, digest));
 }
 
-bool ChangeJournal::createdInSet(const std::wstring& key) const { return open_ && created_.count(folded(key)) != 0; }
-
-bool ChangeJournal::knownToExist(const std::wstring& key) const {
-  return open_ && existing_.count(folded(key)) != 0;
+bool ChangeJournal::createdInSet(const JournalKey& key) const {
+  if (!open_) return false;
+  auto it = keys_.find(key.folded);
+  return it != keys_.end() && it->second.created;
 }
 
-void ChangeJournal::noteExists(const std::wstring& key) {
-  if (open_) existing_.insert(folded(key));
+bool ChangeJournal::knownToExist(const JournalKey& key) const {
+  if (!open_) return false;
+  auto it = keys_.find(key.folded);
+  return it != keys_.end() && it->second.known;
 }
 
-void ChangeJournal::noteGone(const std::wstring& key) {
-  const std::wstring prefix = folded(key);
-  for (auto it = existing_.lower_bound(prefix); it != existing_.end() && it->rfind(prefix, 0) == 0;)
-    it = existing_.erase(it);
+void ChangeJournal::noteExists(const JournalKey& key) {
+  if (open_) state(key).known = true;
+}
+
+void ChangeJournal::noteGone(const JournalKey& key) {
+  // The key and every key below it.
+  for (auto& [name, k] : keys_)
+    if (name.size() >= key.folded.size() && name.compare(0, key.folded.size(), key.folded) == 0 &&
+        (name.size() == key.folded.size() || name[key.folded.size()] == L'\\'))
+      k.known = false;
 }
 
 // ---- the registry -------------------------------------------------------------------
@@ -234,28 +268,32 @@ class JournalingKey final : public RegKey {
   RegStatus deleteSubKey(std::wstring_view name) override;
 
  private:
-  std::wstring full() const { return fullKeyName(root_, path_); }
   // What the value holds now: read once, then as this key last saw or set it.
   std::optional<RegValue> current(std::wstring_view name);
+  // The key's name, made when first needed: most keys are only read.
+  const JournalKey& keyName() {
+    if (!name_) name_.emplace(fullKeyName(root_, path_));
+    return *name_;
+  }
 
   Registry& registry_;
   ChangeJournal& journal_;
   RegRoot root_;
   std::wstring path_;
+  std::optional<JournalKey> name_;
   KeyPtr inner_;
-  std::map<std::wstring, std::optional<RegValue>> seen_;  // by case-folded name
+  std::unordered_map<std::wstring, std::optional<RegValue>> seen_;  // by case-folded name
 };
 
 std::wstring foldedName(std::wstring_view name) {
-  std::wstring out;
-  for (wchar_t c : name) out.push_back(foldCase(c));
+  std::wstring out(name.size(), L'\0');
+  for (std::size_t i = 0; i < name.size(); ++i) out[i] = foldCase(name[i]);
   return out;
 }
 
 // Opens or creates `path` (below `root`); `innerCreate` makes it. Keys the
 // creation will make along the path are recorded before it; the last key, which
-// the system alone knows to be new, just after it (and removed again when that
-// record cannot be written).
+// the system alone can tell to be new, with the set's next record.
 template <typename Create, typename Open>
 RegStatus createRecorded(Registry& registry, ChangeJournal& journal, RegRoot root, const std::wstring& path,
                          const std::wstring& base, Create innerCreate, Open innerOpen, KeyPtr& out, bool* created) {
@@ -274,15 +312,17 @@ RegStatus createRecorded(Registry& registry, ChangeJournal& journal, RegRoot roo
     const std::size_t slash = parent.rfind(L'\\');
     if (slash == std::wstring::npos || slash < base.size()) break;
     parent.erase(slash);
-    if (parent.size() <= base.size() || journal.knownToExist(fullKeyName(root, parent))) break;
+    if (parent.size() <= base.size()) break;
+    const JournalKey name(fullKeyName(root, parent));
+    if (journal.knownToExist(name)) break;
     if (innerOpen(parent) == regerr::Ok) {
-      journal.noteExists(fullKeyName(root, parent));
+      journal.noteExists(name);
       break;
     }
     missing.push_back(parent);
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-    if (!journal.keyCreated(fullKeyName(root, *it))) return regerr::HistoryUnavailable;
+    if (!journal.keyCreating(JournalKey(fullKeyName(root, *it)))) return regerr::HistoryUnavailable;
   // The record must be writable before anything is made.
   if (!journal.ready()) return regerr::HistoryUnavailable;
   KeyPtr inner;
@@ -290,20 +330,21 @@ RegStatus createRecorded(Registry& registry, ChangeJournal& journal, RegRoot roo
   const RegStatus s = innerCreate(inner, &made);
   if (s != regerr::Ok) return s;
   if (!missing.empty()) journal.changed();
+  auto key = std::make_unique<JournalingKey>(registry, journal, root, path, std::move(inner));
+  const JournalKey name(fullKeyName(root, path));
   if (made) {
-    if (!journal.keyCreated(fullKeyName(root, path))) {
-      inner.reset();
-      KeyPtr parentKey;
+    journal.keyCreated(name, [&registry, root, path] {
       const std::size_t slash = path.rfind(L'\\');
+      KeyPtr parentKey;
       if (registry.open(root, path.substr(0, slash == std::wstring::npos ? 0 : slash), parentKey) == regerr::Ok)
         parentKey->deleteSubKey(path.substr(slash == std::wstring::npos ? 0 : slash + 1));
-      return regerr::HistoryUnavailable;
-    }
+    });
     journal.changed();
+  } else {
+    journal.noteExists(name);
   }
-  journal.noteExists(fullKeyName(root, path));
   if (created) *created = made;
-  out = std::make_unique<JournalingKey>(registry, journal, root, path, std::move(inner));
+  out = std::move(key);
   return regerr::Ok;
 }
 
@@ -312,16 +353,15 @@ RegStatus JournalingKey::openSubKey(std::wstring_view path, KeyPtr& out) {
   KeyPtr inner;
   const RegStatus s = inner_->openSubKey(path, inner);
   if (s != regerr::Ok) return s;
-  const std::wstring child = join(path_, path);
-  journal_.noteExists(fullKeyName(root_, child));
-  out = std::make_unique<JournalingKey>(registry_, journal_, root_, child, std::move(inner));
+  auto key = std::make_unique<JournalingKey>(registry_, journal_, root_, join(path_, path), std::move(inner));
+  if (journal_.recording()) journal_.noteExists(key->keyName());
+  out = std::move(key);
   return regerr::Ok;
 }
 
 RegStatus JournalingKey::createSubKey(std::wstring_view path, KeyPtr& out, bool* created) {
-  const std::wstring child = join(path_, path);
   return createRecorded(
-      registry_, journal_, root_, child, path_,
+      registry_, journal_, root_, join(path_, path), path_,
       [&](KeyPtr& inner, bool* made) { return inner_->createSubKey(path, inner, made); },
       [&](const std::wstring& prefix) {
         KeyPtr probe;
@@ -332,13 +372,14 @@ RegStatus JournalingKey::createSubKey(std::wstring_view path, KeyPtr& out, bool*
 
 RegStatus JournalingKey::queryValue(std::wstring_view name, RegValue& out) {
   const RegStatus s = inner_->queryValue(name, out);
+  if (!journal_.recording()) return s;
   if (s == regerr::Ok) seen_[foldedName(name)] = out;
   else if (s == regerr::FileNotFound) seen_[foldedName(name)] = std::nullopt;
   return s;
 }
 
 std::optional<RegValue> JournalingKey::current(std::wstring_view name) {
-  if (journal_.createdInSet(full())) return std::nullopt;  // a key made in this set held nothing
+  if (journal_.createdInSet(keyName())) return std::nullopt;  // a key made in this set held nothing
   if (auto it = seen_.find(foldedName(name)); it != seen_.end()) return it->second;
   RegValue v;
   if (queryValue(name, v) == regerr::Ok) return v;
@@ -349,7 +390,7 @@ RegStatus JournalingKey::setValue(std::wstring_view name, const RegValue& value)
   if (!journal_.recording()) return inner_->setValue(name, value);
   const std::optional<RegValue> before = current(name);
   if (before == value) return regerr::Ok;  // the same type and bytes: no change
-  if (!journal_.valueChanging(full(), std::wstring(name), before, value)) return regerr::HistoryUnavailable;
+  if (!journal_.valueChanging(keyName(), std::wstring(name), before, value)) return regerr::HistoryUnavailable;
   const RegStatus s = inner_->setValue(name, value);
   if (s == regerr::Ok) {
     seen_[foldedName(name)] = value;
@@ -362,7 +403,7 @@ RegStatus JournalingKey::deleteValue(std::wstring_view name) {
   if (!journal_.recording()) return inner_->deleteValue(name);
   const std::optional<RegValue> before = current(name);
   if (!before) return inner_->deleteValue(name);  // nothing to delete, nothing to record
-  if (!journal_.valueChanging(full(), std::wstring(name), before, std::nullopt)) return regerr::HistoryUnavailable;
+  if (!journal_.valueChanging(keyName(), std::wstring(name), before, std::nullopt)) return regerr::HistoryUnavailable;
   const RegStatus s = inner_->deleteValue(name);
   if (s == regerr::Ok) {
     seen_[foldedName(name)] = std::nullopt;
@@ -373,10 +414,9 @@ RegStatus JournalingKey::deleteValue(std::wstring_view name) {
 
 RegStatus JournalingKey::deleteSubKey(std::wstring_view name) {
   if (!journal_.recording() || name.empty()) return inner_->deleteSubKey(name);
-  const std::wstring child = join(path_, name);
-  const std::wstring childName = fullKeyName(root_, child);
+  const JournalKey child(fullKeyName(root_, join(path_, name)));
   std::vector<RegFileValue> values;
-  if (!journal_.createdInSet(childName)) {
+  if (!journal_.createdInSet(child)) {
     KeyPtr doomed;
     if (inner_->openSubKey(name, doomed) != regerr::Ok) return inner_->deleteSubKey(name);
     std::wstring n;
@@ -387,11 +427,11 @@ RegStatus JournalingKey::deleteSubKey(std::wstring_view name) {
       if (doomed->queryValue(n, v) == regerr::Ok) values.push_back({n, v});
     }
   }
-  if (!journal_.keyDeleting(childName, values)) return regerr::HistoryUnavailable;
+  if (!journal_.keyDeleting(child, values)) return regerr::HistoryUnavailable;
   const RegStatus s = inner_->deleteSubKey(name);
   if (s == regerr::Ok) {
     journal_.changed();
-    journal_.noteGone(childName);
+    journal_.noteGone(child);
   }
   return s;
 }
@@ -403,8 +443,9 @@ RegStatus JournalingRegistry::open(RegRoot root, std::wstring_view path, KeyPtr&
   KeyPtr inner;
   const RegStatus s = inner_.open(root, path, inner);
   if (s != regerr::Ok) return s;
-  journal_.noteExists(fullKeyName(root, path));
-  out = std::make_unique<JournalingKey>(inner_, journal_, root, std::wstring(path), std::move(inner));
+  auto key = std::make_unique<JournalingKey>(inner_, journal_, root, std::wstring(path), std::move(inner));
+  if (journal_.recording()) journal_.noteExists(JournalKey(fullKeyName(root, path)));
+  out = std::move(key);
   return regerr::Ok;
 }
 

@@ -13,7 +13,8 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@
 namespace trova {
 
 inline constexpr std::size_t kKeptChangeSets = 100;
+
+// A key as the journal knows it: its full name ("HKEY_…\\…", the 64-bit view's
+// spelling) and that name case-folded, both made once per opened key.
+struct JournalKey {
+  std::wstring full, folded;
+  explicit JournalKey(std::wstring name);
+};
 
 class ChangeJournal {
  public:
@@ -44,12 +52,16 @@ class ChangeJournal {
   // Why the last record could not be written (for the user).
   const std::wstring& failure() const { return failure_; }
 
-  // ---- what the decorators call, before (or, for a key made, just after) a change.
-  // Each returns false when the record could not be written: the change must not happen.
-  bool valueChanging(const std::wstring& key, const std::wstring& name, const std::optional<RegValue>& before,
+  // ---- what the decorators call before a change. Each returns false when the
+  // record could not be written: the change must not happen then.
+  bool valueChanging(const JournalKey& key, const std::wstring& name, const std::optional<RegValue>& before,
                      const std::optional<RegValue>& after);
-  bool keyCreated(const std::wstring& key);
-  bool keyDeleting(const std::wstring& key, const std::vector<RegFileValue>& values);
+  // A key a creation is about to make (a parent along the path).
+  bool keyCreating(const JournalKey& key);
+  // A key a creation just made, which only the system could tell: its record
+  // goes out with the set's next record; should that fail, `undo` removes the key.
+  void keyCreated(const JournalKey& key, std::function<void()> undo);
+  bool keyDeleting(const JournalKey& key, const std::vector<RegFileValue>& values);
   bool fileChanging(const std::wstring& path, const std::optional<std::string>& before,
                     const std::optional<std::string>& after);
   // A change was made (so the set is worth keeping).
@@ -57,16 +69,23 @@ class ChangeJournal {
 
   // What the set under way knows of a key: made by it (its values had none
   // before), or known to exist (its parents need no look).
-  bool createdInSet(const std::wstring& key) const;
-  bool knownToExist(const std::wstring& key) const;
-  void noteExists(const std::wstring& key);
-  void noteGone(const std::wstring& key);
+  bool createdInSet(const JournalKey& key) const;
+  bool knownToExist(const JournalKey& key) const;
+  void noteExists(const JournalKey& key);
+  void noteGone(const JournalKey& key);
 
  private:
+  struct KeyState {
+    bool known = false;     // exists, as far as this set saw
+    bool created = false;   // made by this set: its values held nothing before
+    bool recorded = false;  // its existence before this set is in the record
+    std::unordered_set<std::wstring> values;  // case-folded names recorded
+  };
   bool start();
+  // Writes the record of a key made just now, with `bytes` after it.
   bool append(const std::string& bytes);
   void prune();
-  static std::wstring folded(const std::wstring& s);
+  KeyState& state(const JournalKey& key) { return keys_[key.folded]; }
 
   FileSystem& files_;
   std::wstring folder_;
@@ -75,7 +94,10 @@ class ChangeJournal {
   std::wstring label_, id_, failure_;
   std::unique_ptr<AppendFile> record_;
   std::vector<std::wstring> copies_;
-  std::set<std::wstring> valuesRecorded_, keysRecorded_, created_, existing_, filesRecorded_;
+  std::unordered_map<std::wstring, KeyState> keys_;
+  std::unordered_set<std::wstring> files_recorded_;
+  std::string pendingCreation_;       // a made key's record, not yet written
+  std::function<void()> undoCreation_;
 };
 
 // The registry through the journal.

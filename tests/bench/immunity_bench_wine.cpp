@@ -75,56 +75,77 @@ double medianMs(const Step& prepare, const Step& run) {
   return median(ms);
 }
 
-// The catalogue's keys, relative to HKEY_LOCAL_MACHINE, in catalogue order
-// (the eight shared CLSIDs twice, as the page meets them).
-std::vector<std::wstring> catalogueKeys() {
-  std::vector<std::wstring> keys;
-  for (int i = 0; i < kCatalogueRows; ++i) keys.push_back(killBitKeyPath(knownControls[static_cast<std::size_t>(i)].clsid));
+// One control's key in one registry view.
+struct Key {
+  std::wstring path;  // relative to HKEY_LOCAL_MACHINE
+  REGSAM view;        // KEY_WOW64_64KEY or KEY_WOW64_32KEY
+};
+
+// The catalogue's keys in both views, in catalogue order (the eight shared
+// CLSIDs twice, as the page meets them), each control's 64-bit key first.
+std::vector<Key> catalogueKeys() {
+  std::vector<Key> keys;
+  for (int i = 0; i < kCatalogueRows; ++i)
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+      keys.push_back({killBitKeyPath(knownControls[static_cast<std::size_t>(i)].clsid), view});
   return keys;
 }
 
 const DWORD kKillBitValue = kKillBit;
 
-void deleteKeys(const std::vector<std::wstring>& keys) {
-  for (const auto& k : keys) RegDeleteKeyW(HKEY_LOCAL_MACHINE, k.c_str());
+void deleteKeys(const std::vector<Key>& keys) {
+  for (const auto& k : keys) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, k.path.c_str(), k.view, 0);
 }
 
-// Every third control immune, as on a machine that has been immunised before.
-void seedEveryThird(const std::vector<std::wstring>& keys) {
+void setKillBit(const Key& k) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, k.path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | k.view, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExW(key, kCompatibilityFlags, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kKillBitValue),
+                 sizeof(kKillBitValue));
+  RegCloseKey(key);
+}
+
+// Every third control immune (in both views), as on a machine that has been immunised before.
+void seedEveryThird(const std::vector<Key>& keys) {
   deleteKeys(keys);
-  for (std::size_t i = 0; i < keys.size(); i += 3)
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, keys[i].c_str(), kCompatibilityFlags, REG_DWORD, &kKillBitValue,
-                    sizeof(kKillBitValue));
+  for (std::size_t i = 0; i < keys.size(); i += 6) {
+    setKillBit(keys[i]);
+    setKillBit(keys[i + 1]);
+  }
 }
 
 // Rows whose key is one of those seeded (rows that share a CLSID share the key).
-int immuneRows(const std::vector<std::wstring>& keys) {
+int immuneRows(const std::vector<Key>& keys) {
   std::set<std::wstring> seeded;
   const auto folded = [](std::wstring k) {
     CharUpperBuffW(k.data(), static_cast<DWORD>(k.size()));
     return k;
   };
-  for (std::size_t i = 0; i < keys.size(); i += 3) seeded.insert(folded(keys[i]));
-  return static_cast<int>(std::count_if(keys.begin(), keys.end(), [&](const auto& k) { return seeded.count(folded(k)) > 0; }));
+  for (std::size_t i = 0; i < keys.size(); i += 6) seeded.insert(folded(keys[i].path));
+  int rows = 0;
+  for (std::size_t i = 0; i < keys.size(); i += 2) rows += seeded.count(folded(keys[i].path)) > 0;
+  return rows;
 }
 
 // ---- The bare registry calls ----------------------------------------------------
 
-void bareOpenQuery(const std::vector<std::wstring>& keys) {
+void bareOpenQuery(const std::vector<Key>& keys) {
   for (const auto& k : keys) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, k.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, k.path.c_str(), 0, KEY_QUERY_VALUE | k.view, &key) != ERROR_SUCCESS) continue;
     DWORD value = 0, size = sizeof(value), type = 0;
     RegQueryValueExW(key, kCompatibilityFlags, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     RegCloseKey(key);
   }
 }
 
-void bareCreateWrite(const std::vector<std::wstring>& keys, bool query) {
+void bareCreateWrite(const std::vector<Key>& keys, bool query) {
   for (const auto& k : keys) {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, k.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, k.path.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | k.view,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
       continue;
     if (query) {
       DWORD value = 0, size = sizeof(value), type = 0;
@@ -244,8 +265,10 @@ bool run() {
   // not exist yet, then again over the keys it wrote. Apply keeps a value's
   // other bits, so on a key that exists it reads the value before writing.
   bp.dialogs.messages.clear();
+  // Through the window's click routing, as a press of "应 用" runs it: the
+  // change history records every change of it.
   const auto applyOnce = [&] {
-    page.Command_cjmy_Click();
+    window->form().Click(L"Command_cjmy");
     paint(main);
   };
   const auto newKeys = [&] {
@@ -259,11 +282,17 @@ bool run() {
   const Figures applyAgainBlind = compare([] {}, applyOnce, [] {}, [&] { bareCreateWrite(keys, false); });
   for (const auto& m : bp.dialogs.messages)
     if (m.text != L"应用更改成功!") return fail("an apply did not succeed");
-  DWORD value = 0, size = sizeof(value);
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, keys.back().c_str(), kCompatibilityFlags, RRF_RT_REG_DWORD, nullptr, &value,
-                   &size) != ERROR_SUCCESS ||
-      value != kKillBit)
-    return fail("the apply wrote no kill-bit");
+  for (const Key& k : {keys[keys.size() - 2], keys.back()}) {
+    HKEY key = nullptr;
+    DWORD value = 0, size = sizeof(value);
+    const bool written =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, k.path.c_str(), 0, KEY_QUERY_VALUE | k.view, &key) == ERROR_SUCCESS &&
+        RegQueryValueExW(key, kCompatibilityFlags, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+            ERROR_SUCCESS &&
+        value == kKillBit;
+    if (key) RegCloseKey(key);
+    if (!written) return fail("the apply wrote no kill-bit in both views");
+  }
   const auto writeAll = [&] {
     for (const auto& id : clsids) writeKillBit(bp.real.registry, id, true);
   };
@@ -273,8 +302,9 @@ bool run() {
   // The rest is the list views and their painting: the same page on the same
   // list views over an in-memory registry.
   MemoryPlatform memory;
-  for (std::size_t i = 0; i < keys.size(); i += 3)
-    memory.registry.setDword(Hive::LocalMachine, keys[i], kCompatibilityFlags, kKillBit);
+  for (std::size_t i = 0; i < keys.size(); i += 6)
+    for (RegView view : registryViews())
+      memory.registry.setDword({Hive::LocalMachine, view}, keys[i].path, kCompatibilityFlags, kKillBit);
   // The window's own list wrappers: a virtual list view gets its rows from them.
   std::vector<win32::Win32ListView*> views;
   for (int c = 0; c < 4; ++c) views.push_back(window->list(listName(c)));
@@ -333,8 +363,10 @@ bool run() {
   window.reset();
   pump();
 
-  std::set<std::wstring> distinct(keys.begin(), keys.end());
-  std::printf("Immunity page under Wine: %d catalogue rows (%zu keys), medians of %d rounds; the page and\n"
+  std::set<std::wstring> distinct;
+  for (std::size_t i = 0; i < keys.size(); i += 2) distinct.insert(keys[i].path);
+  std::printf("Immunity page under Wine: %d catalogue rows (%zu keys in each of the two registry views),\n"
+              "medians of %d rounds; the page and\n"
               "the bare registry calls take turns, the ratio is the median of the rounds' ratios.\n\n",
               kCatalogueRows, distinct.size(), kRounds);
   std::printf("%-34s %10s   %-20s %10s   %5s\n", "", "page", "bare registry calls", "", "ratio");

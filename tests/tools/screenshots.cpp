@@ -103,6 +103,13 @@ int wmain(int argc, wchar_t** argv) {
     shot(L"3-settings-tab" + std::to_wstring(t));
   }
   shotCleaning(ui, shot);
+  // A startup entry disabled and enabled again: two more change sets for 工具.
+  ui.pickTab(L"SSTab_xtsz", 2);
+  if (!ui.rows(L"ListView_qdxm").empty()) {
+    ui.clickRow(L"ListView_qdxm", 0);
+    ui.press(L"Command_qdxmjy");
+    ui.press(L"Command_qdxmqy");
+  }
   // "系统关联" at the smallest size the window allows, where the network
   // switches have the least room.
   SetWindowPos(ui.window(), nullptr, 0, 0, 100, 100, SWP_NOZORDER | SWP_NOMOVE);
