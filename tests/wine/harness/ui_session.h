@@ -40,6 +40,7 @@ class UiSession {
   void rightClickRow(const std::wstring& list, int row) const;
   void clickColumn(const std::wstring& list, int column) const;
 
+  // A list view's cells, or a list box's rows as one cell each.
   std::vector<std::vector<std::wstring>> rows(const std::wstring& list) const;
   std::wstring header(const std::wstring& list, int column) const;
   bool checked(const std::wstring& list, int row) const;

@@ -1,0 +1,32 @@
+#include "platform/byte_lines.h"
+
+#include <stdexcept>
+
+namespace trova {
+
+void ByteLines::keep(std::size_t offset, std::size_t length) {
+  if (offset > block_.size() || length > block_.size() - offset) throw std::out_of_range("line outside the block");
+  runs_.push_back({offset, length});
+  bytes_ += length;
+}
+
+void ByteLines::push_back(std::string_view line) {
+  runs_.push_back({block_.size() + added_.size(), line.size()});
+  added_ += line;
+  bytes_ += line.size();
+}
+
+void ByteLines::erase(std::size_t index) {
+  if (index >= runs_.size()) throw std::out_of_range("no such line");
+  bytes_ -= runs_[index].length;
+  runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+std::string_view ByteLines::operator[](std::size_t index) const {
+  const Run& run = runs_.at(index);
+  if (run.offset < block_.size())
+    return std::string_view(block_).substr(run.offset, run.length);
+  return std::string_view(added_).substr(run.offset - block_.size(), run.length);
+}
+
+}  // namespace trova
