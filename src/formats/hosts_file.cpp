@@ -51,7 +51,25 @@ std::string writeHostsFile(const ByteLines& entries) {
   out.reserve(1024 + entries.bytes() + entries.size() * kLineEnd.size());
   for (std::string_view line : kHostsHeader) (out += line) += kLineEnd;
   out += kLineEnd;
-  for (std::size_t i = 0; i < entries.size(); ++i) (out += entries[i]) += kLineEnd;
+  // Lines that follow one another in the file with CR LF between them are
+  // copied together: a big file is then a few copies, not one per line.
+  const char* from = nullptr;
+  const char* to = nullptr;
+  bool joinable = false;  // the lines from `from` to `to` are all of the file
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string_view line = entries[i];
+    const bool ofTheFile = entries.inBlock(i);
+    if (joinable && ofTheFile && line.data() == to + kLineEnd.size() &&
+        std::string_view(to, kLineEnd.size()) == kLineEnd) {
+      to = line.data() + line.size();
+      continue;
+    }
+    joinable = ofTheFile;
+    if (from) (out.append(from, to)) += kLineEnd;
+    from = line.data();
+    to = from + line.size();
+  }
+  if (from) (out.append(from, to)) += kLineEnd;
   return out;
 }
 

@@ -1,5 +1,7 @@
 #include "hosts/hosts_page.h"
 
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 #include "formats/hosts_file.h"
@@ -41,21 +43,24 @@ std::wstring HostsPage::HostsFolder() {
 }
 
 void HostsPage::LoadHosts() {
+  // Emptied first, so the old rows are gone before the new ones are read.
+  List_wzmy.setRows({});
   unread_.reset();
   const std::wstring path = joinPath(HostsFolder(), kHostsFileName);
-  if (!platform_.files.exists(path)) {
-    List_wzmy.setRows({});
-    return;
-  }
+  if (!platform_.files.exists(path)) return;
   FileResult why;
-  std::optional<std::string> bytes = platform_.files.read(path, &why);
-  if (!bytes) {
-    List_wzmy.setRows({});
-    unread_ = path;
-    platform_.dialogs.message(L"无法读取hosts文件 " + path + L"：" + why.reason, kNotice, MessageStyle::Plain);
-    return;
+  try {
+    if (std::optional<std::string> bytes = platform_.files.read(path, &why)) {
+      List_wzmy.setRows(readHostsEntries(std::move(*bytes)));
+      return;
+    }
+  } catch (const std::bad_alloc&) {
+    why = FileResult::failure(L"文件太大");
+  } catch (const std::length_error&) {
+    why = FileResult::failure(L"文件太大");
   }
-  List_wzmy.setRows(readHostsEntries(std::move(*bytes)));
+  unread_ = path;
+  platform_.dialogs.message(L"无法读取hosts文件 " + path + L"：" + why.reason, kNotice, MessageStyle::Plain);
 }
 
 void HostsPage::Command_wzmytj_Click() {

@@ -1,17 +1,25 @@
 #include "platform/byte_lines.h"
 
+#include <limits>
 #include <stdexcept>
 
 namespace trova {
 
+namespace {
+constexpr std::size_t kMost = std::numeric_limits<std::uint32_t>::max();
+}  // namespace
+
 void ByteLines::keep(std::size_t offset, std::size_t length) {
   if (offset > block_.size() || length > block_.size() - offset) throw std::out_of_range("line outside the block");
-  runs_.push_back({offset, length});
+  if (block_.size() > kMost) throw std::length_error("lines of more than 4 GiB");
+  runs_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)});
   bytes_ += length;
 }
 
 void ByteLines::push_back(std::string_view line) {
-  runs_.push_back({block_.size() + added_.size(), line.size()});
+  const std::size_t offset = block_.size() + added_.size();
+  if (offset > kMost || line.size() > kMost - offset) throw std::length_error("lines of more than 4 GiB");
+  runs_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(line.size())});
   added_ += line;
   bytes_ += line.size();
 }

@@ -79,6 +79,12 @@ TEST(HostsFile, AFileIsTheHeaderAnEmptyLineAndTheEntriesAndReadsBackAsTheEntries
   EXPECT_EQ(file, expected);
   EXPECT_EQ(linesOf(readHostsEntries(file)), entries) << "the header is not read as entries";
   EXPECT_EQ(writeHostsFile(readHostsEntries(file)), file) << "saving again repeats nothing";
+
+  ByteLines edited = readHostsEntries("a 1\r\nb 2\r\n# c\r\nd 4\r\ne 5\ng 6\r\nh 7\r\ni 8\r\nj 9");
+  edited.erase(6);
+  edited.erase(1);
+  edited.push_back("k 10");
+  EXPECT_EQ(writeHostsFile(edited), kHeader + "a 1\r\nd 4\r\ne 5\r\ng 6\r\nh 7\r\nj 9\r\nk 10\r\n");
 }
 
 // Lines 16 and 17 are example mappings in fixed columns (counted from 1).
