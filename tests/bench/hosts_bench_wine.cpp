@@ -1,7 +1,8 @@
 // The website immunity page under Wine with a hosts file of 250,000 lines, on
 // the real window: the load (from the click on the tab until the list has
 // painted its rows), "删除" of a row near the top and "保存应用", each beside
-// the bare floor measured in the same run:
+// the bare floor measured in the same run (the ratio is the median of the
+// rounds' ratios):
 //   load  read the file with ReadFile and split it into lines, plus what the
 //         page takes to load an empty hosts file (the page switch and paint);
 //   save  write the new bytes to a file beside it with WriteFile, move it over
@@ -15,10 +16,7 @@
 #include <commctrl.h>
 #include <psapi.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +24,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "bench_support.h"
 #include "formats/hosts_file.h"
 #include "hosts/hosts_page.h"
 #include "platform/memory_platform.h"
@@ -34,41 +33,13 @@
 #include "win32/form1_window.h"
 
 using namespace trova;
+using namespace trova::bench;
 
 namespace {
 
 constexpr int kRounds = 5;
 constexpr int kLines = 250000;
 constexpr int kHostsTab = 3;
-
-using Step = std::function<void()>;
-
-double timeMs(const Step& run) {
-  const auto t0 = std::chrono::steady_clock::now();
-  run();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-struct Figures {
-  double page, floor;
-};
-
-// The page and its floor in turns; `prepare` steps run untimed.
-Figures compare(const Step& preparePage, const Step& page, const Step& prepareFloor, const Step& floor) {
-  std::vector<double> pages, floors;
-  for (int i = 0; i < kRounds; ++i) {
-    preparePage();
-    pages.push_back(timeMs(page));
-    prepareFloor();
-    floors.push_back(timeMs(floor));
-  }
-  return {median(pages), median(floors)};
-}
 
 // A block list as they are published: a few comment lines, then one mapping
 // per line, with a comment now and then.
@@ -143,17 +114,6 @@ struct BenchPlatform {
   Platform platform{real.registry, real.files, real.shell, dialogs, real.folders};
 };
 
-void pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-// Paints what the user sees now, as the message loop would before the next input.
-void paint(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
-
 // A left click on a tab of the main strip, as the mouse gives it.
 void clickTab(HWND strip, int tab) {
   RECT r{};
@@ -176,8 +136,7 @@ bool fail(const char* why) {
 }
 
 void report(const char* what, const Figures& f, const char* floorWhat, const char* target) {
-  std::printf("%-30s %8.1f ms   %-34s %8.1f ms   %5.2f   %s\n", what, f.page, floorWhat, f.floor, f.page / f.floor,
-              target);
+  std::printf("%-30s %8.1f ms   %-34s %8.1f ms   %5.2f   %s\n", what, f.page, floorWhat, f.bare, f.ratio, target);
 }
 
 bool run() {
@@ -211,7 +170,7 @@ bool run() {
 
   // The empty file first: what the page switch and paint cost without lines.
   if (!writeFile(hostsFile, "")) return fail("cannot write the hosts file");
-  const Figures empty = compare(awayFromTheTab, loadByClick, [] {}, [&] { readAndSplit(hostsFile); });
+  const Figures empty = compareRounds(kRounds, awayFromTheTab, loadByClick, [] {}, [&] { readAndSplit(hostsFile); });
   const std::size_t emptySet = workingSet(false);
   std::size_t fileSize = 0;
   {
@@ -220,16 +179,16 @@ bool run() {
     if (!writeFile(hostsFile, big)) return fail("cannot write the hosts file");
   }
   std::size_t lines = 0;
-  Figures load = compare(awayFromTheTab, loadByClick, [] {}, [&] { lines = readAndSplit(hostsFile); });
-  const double readSplit = load.floor;
-  load.floor += empty.page;
+  const Figures load = compareRounds(kRounds, awayFromTheTab, loadByClick, [] {},
+                                     [&] { lines = readAndSplit(hostsFile); }, empty.page);
   const int rows = static_cast<int>(SendMessageW(box, LB_GETCOUNT, 0, 0));
   if (rows != kLines - 3 - (kLines - 1) / 1000 || lines != static_cast<std::size_t>(kLines))
     return fail("the list does not hold the file's entries");
   const std::size_t loadedSet = workingSet(false);
 
   // "删除" of the eleventh row, until painted.
-  const Figures removal = compare(
+  const double removal = medianOfRounds(
+      kRounds,
       [&] {
         SendMessageW(box, LB_SETCURSEL, 10, 0);
         paint(main);
@@ -237,8 +196,7 @@ bool run() {
       [&] {
         SendMessageW(window.control(L"Command_wzmysc"), BM_CLICK, 0, 0);
         paint(main);
-      },
-      [] {}, [] {});
+      });
   if (SendMessageW(box, LB_GETCOUNT, 0, 0) != rows - kRounds) return fail("the deletes did not remove rows");
 
   // "保存应用": first as the first save, which keeps the old file as
@@ -257,8 +215,8 @@ bool run() {
   const auto floorSave = [&] {
     if (!copyWriteReplace(hostsFile, copy, *saved)) fail("the floor's save failed");
   };
-  const Figures firstSave = compare(noBackup, saveOnce, noCopy, floorSave);
-  const Figures laterSave = compare([] {}, saveOnce, noCopy, floorSave);
+  const Figures firstSave = compareRounds(kRounds, noBackup, saveOnce, noCopy, floorSave);
+  const Figures laterSave = compareRounds(kRounds, [] {}, saveOnce, noCopy, floorSave);
   for (const auto& m : bp.dialogs.messages)
     if (m.text.rfind(hosts::kSaved, 0) != 0) return fail("a save did not succeed");
   const std::size_t peakSet = workingSet(true);
@@ -286,8 +244,9 @@ bool run() {
               kLines, fileSize, rows, kRounds);
   std::printf("%-30s %11s   %-34s %11s   %5s   %s\n", "", "page", "floor", "", "ratio", "target");
   report("load (tab click to painted)", load, "ReadFile+split + empty-file load", "within 1.5x");
-  std::printf("%-30s %8.1f ms   %-34s %8.1f ms\n", "  of an empty file", empty.page, "  ReadFile+split alone", readSplit);
-  std::printf("%-30s %8.1f ms   %-34s %11s   %5s   %s\n", "delete a row near the top", removal.page, "", "", "",
+  std::printf("%-30s %8.1f ms   %-34s %8.1f ms\n", "  of an empty file", empty.page, "  ReadFile+split alone",
+              load.bare - empty.page);
+  std::printf("%-30s %8.1f ms   %-34s %11s   %5s   %s\n", "delete a row near the top", removal, "", "", "",
               "under 20 ms");
   report("save, first (makes hosts.bak)", firstSave, "copy + WriteFile + replace", "within 1.5x");
   report("save, later", laterSave, "copy + WriteFile + replace", "within 1.5x");

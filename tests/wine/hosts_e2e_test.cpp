@@ -151,7 +151,9 @@ TEST(HostsWindow, EntriesAddedAndDeletedAreSavedByteForByteOverAHiddenSystemFile
   ui.pickTab(L"TabStrip_cjmy", kHostsTab);
   EXPECT_EQ(ui.rows(L"List_wzmy"), (Rows{{L"127.0.0.1 例子.com"}, {L"127.0.0.1\t例子.net  "}, {L"0.0.0.0 gone.example"}}));
 
-  ui.clickRow(L"List_wzmy", 2);
+  // A click selects a row and the arrow keys move the selection, as in any list box.
+  ui.clickRow(L"List_wzmy", 1);
+  PostMessageW(ui.control(L"List_wzmy"), WM_KEYDOWN, VK_DOWN, 0);
   ui.press(L"Command_wzmysc");
   ui.press(L"Command_wzmytj");
   EXPECT_EQ(answerInput(ui, L"ad.example.com"), std::make_pair(std::wstring(L"输入网站地址,如www.example.com"), std::wstring()));
