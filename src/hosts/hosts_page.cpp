@@ -30,7 +30,8 @@ std::wstring HostsPage::HostsFolder() {
   KeyPtr parameters;
   if (platform_.registry.open(Hive::LocalMachine, kTcpipParameters, parameters) == regerr::Ok) {
     RegValue folder;
-    // Windows expands the path whichever text type it is stored as.
+    // Expanded whichever text type holds it: unexpanded, a path with
+    // %SystemRoot% in it names no folder.
     if (parameters->queryValue(kDataBasePath, folder) == regerr::Ok && folder.isText()) {
       std::wstring expanded = platform_.shell.expandVariables(folder.asText());
       if (!expanded.empty()) return expanded;
