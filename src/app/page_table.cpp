@@ -3,6 +3,7 @@
 // and the event routing all read this table.
 #include "addons/addon_page.h"
 #include "app/page.h"
+#include "hosts/hosts_page.h"
 #include "immunity/immunity_page.h"
 #include "privacy/privacy_page.h"
 #include "settings/associations_page.h"
@@ -22,7 +23,7 @@ const std::vector<PageEntry>& pageTable() {
       {L"系统设置", &buildPage<StartupPage>},
       {L"系统设置", &buildPage<PrivacyPage>},
       {L"系统设置", &buildPage<AssociationsPage>},
-      {L"网站免疫", nullptr},
+      {L"网站免疫", &buildPage<HostsPage>},
       {L"工具", &buildPage<HistoryPage>},
   };
   return table;

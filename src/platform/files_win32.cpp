@@ -1,5 +1,6 @@
 // Files on Windows. A replacement is written beside the target and moved over
 // it in one step, so a failure at any point leaves the old file as it was.
+#include <algorithm>
 #include <atomic>
 
 #include "platform/win32_platform.h"
@@ -70,21 +71,24 @@ std::optional<std::string> Win32Files::read(const std::wstring& path, FileResult
     if (why) *why = failure(GetLastError());
     return std::nullopt;
   }
-  std::string bytes;
+  // Straight into the buffer, with a byte to spare: the file may be growing,
+  // so it is read until a read gives nothing rather than to the size it had.
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0)
-    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-  // Read to the end rather than trusting the size: the file may be growing.
-  char buffer[64 * 1024];
+  const bool sized = GetFileSizeEx(file.get(), &size) && size.QuadPart >= 0;
+  std::string bytes(sized ? static_cast<std::size_t>(size.QuadPart) + 1 : 64 * 1024, '\0');
+  std::size_t used = 0;
   for (;;) {
+    if (used == bytes.size()) bytes.resize(used + 64 * 1024);
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - used, 1u << 30));
     DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+    if (!ReadFile(file.get(), bytes.data() + used, want, &got, nullptr)) {
       if (why) *why = failure(GetLastError());
       return std::nullopt;
     }
     if (got == 0) break;
-    bytes.append(buffer, got);
+    used += got;
   }
+  bytes.resize(used);
   return bytes;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/codepage.h"
 #include "platform/text.h"
 
 namespace trova {
@@ -37,5 +38,7 @@ bool rowGoesBefore(const std::vector<std::wstring>& a, const std::vector<std::ws
   const int r = order(x, y);
   return sort.descending ? r > 0 : r < 0;
 }
+
+std::wstring rowText(std::string_view row) { return fromUtf8OrAnsi(row); }
 
 }  // namespace trova

@@ -4,7 +4,10 @@
 #pragma once
 #include <any>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/byte_lines.h"
 
 namespace trova {
 
@@ -81,17 +84,30 @@ class ListFill {
   ListView& list_;
 };
 
+// A plain list box of lines as a file holds them: each row is a line's bytes,
+// kept exactly, and shown as rowText() decodes them. The rows live in the
+// wrapper; the real control only knows how many there are and draws the ones
+// in view, so a list of a few hundred thousand lines fills in one step. One
+// row at a time can be selected.
 class ListBox {
  public:
   virtual ~ListBox() = default;
   virtual int count() const = 0;
-  virtual void add(const std::wstring& text) = 0;
+  virtual std::string_view row(int index) const = 0;
+  virtual const ByteLines& rows() const = 0;
+  // Replaces every row; nothing is selected then and the list shows its top.
+  virtual void setRows(ByteLines rows) = 0;
+  virtual void add(std::string_view row) = 0;
+  // Removes a row; a selection below it moves up with its row, a selection of
+  // the row itself is gone.
   virtual void remove(int index) = 0;
-  virtual void clear() = 0;
-  virtual std::wstring item(int index) const = 0;
   virtual int selected() const = 0;  // -1 when none
   virtual void select(int index) = 0;
 };
+
+// What a list box row shows: its bytes as UTF-8 where they are valid UTF-8,
+// and in the ANSI code page otherwise.
+std::wstring rowText(std::string_view row);
 
 class ComboBox {
  public:

@@ -53,6 +53,12 @@ void MemoryListView::endFill() {
   }
 }
 
+void MemoryListBox::remove(int index) {
+  rows_.erase(static_cast<std::size_t>(index));
+  if (selected_ == index) selected_ = -1;
+  else if (selected_ > index) --selected_;
+}
+
 int MemoryListView::sortRows(int track) {
   std::vector<std::size_t> order(rows_.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;

@@ -59,22 +59,20 @@ class MemoryListView final : public ListView {
 
 class MemoryListBox final : public ListBox {
  public:
-  int count() const override { return static_cast<int>(items_.size()); }
-  void add(const std::wstring& text) override { items_.push_back(text); }
-  void remove(int index) override {
-    items_.erase(items_.begin() + index);
-    if (selected_ >= count()) selected_ = -1;
-  }
-  void clear() override {
-    items_.clear();
+  int count() const override { return static_cast<int>(rows_.size()); }
+  std::string_view row(int index) const override { return rows_[static_cast<std::size_t>(index)]; }
+  const ByteLines& rows() const override { return rows_; }
+  void setRows(ByteLines rows) override {
+    rows_ = std::move(rows);
     selected_ = -1;
   }
-  std::wstring item(int index) const override { return items_.at(static_cast<std::size_t>(index)); }
+  void add(std::string_view row) override { rows_.push_back(row); }
+  void remove(int index) override;
   int selected() const override { return selected_; }
-  void select(int index) override { selected_ = index; }
+  void select(int index) override { selected_ = index >= 0 && index < count() ? index : -1; }
 
  private:
-  std::vector<std::wstring> items_;
+  ByteLines rows_;
   int selected_ = -1;
 };
 

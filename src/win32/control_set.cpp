@@ -14,7 +14,7 @@ Win32ControlSet::Win32ControlSet(const std::function<HWND(const std::wstring&)>&
     switch (d.kind) {
       case Kind::List:
       case Kind::CheckList: lists_[h] = &controls_.add<Win32ListView>(d.name, h, static_cast<int>(d.items.size())); break;
-      case Kind::ListBox: controls_.add<Win32ListBox>(d.name, h); break;
+      case Kind::ListBox: listBoxes_[h] = &controls_.add<Win32ListBox>(d.name, h); break;
       case Kind::Combo:
         if (!d.items.empty()) controls_.add<Win32ComboBox>(d.name, h).setItems(d.items);
         else controls_.add<Win32ComboBox>(d.name, h);
@@ -41,6 +41,11 @@ Win32ControlSet::Win32ControlSet(const std::function<HWND(const std::wstring&)>&
 Win32ListView* Win32ControlSet::listOf(HWND hwnd) const {
   auto it = lists_.find(hwnd);
   return it == lists_.end() ? nullptr : it->second;
+}
+
+Win32ListBox* Win32ControlSet::listBoxOf(HWND hwnd) const {
+  auto it = listBoxes_.find(hwnd);
+  return it == listBoxes_.end() ? nullptr : it->second;
 }
 
 }  // namespace trova::win32

@@ -34,6 +34,8 @@ class Win32ControlSet final : public ControlSet {
   // The list view wrapper of a window handle (for the notifications only it
   // can answer), or null.
   Win32ListView* listOf(HWND hwnd) const;
+  // The list box wrapper of a window handle (it draws the rows), or null.
+  Win32ListBox* listBoxOf(HWND hwnd) const;
 
  private:
   template <typename T>
@@ -42,6 +44,7 @@ class Win32ControlSet final : public ControlSet {
   }
   NamedControls controls_;
   std::map<HWND, Win32ListView*> lists_;
+  std::map<HWND, Win32ListBox*> listBoxes_;
   PopupMenus& menus_;
 };
 

@@ -319,22 +319,114 @@ void Win32ListView::showSortArrow() {
   }
 }
 
-int Win32ListBox::count() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCOUNT, 0, 0)); }
-void Win32ListBox::add(const std::wstring& text) {
-  SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+namespace {
+constexpr UINT_PTR kListBoxSubclassId = 0x6c62;  // "lb"
+}  // namespace
+
+Win32ListBox::Win32ListBox(HWND hwnd) : hwnd_(hwnd) {
+  SetWindowSubclass(hwnd_, &Win32ListBox::subclassProc, kListBoxSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  fitRowsToFont();
 }
-void Win32ListBox::remove(int index) { SendMessageW(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
-void Win32ListBox::clear() { SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0); }
-std::wstring Win32ListBox::item(int index) const {
-  auto n = SendMessageW(hwnd_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (n < 0) return {};
-  std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-  SendMessageW(hwnd_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
-  s.resize(static_cast<std::size_t>(n));
-  return s;
+
+Win32ListBox::~Win32ListBox() {
+  if (IsWindow(hwnd_)) RemoveWindowSubclass(hwnd_, &Win32ListBox::subclassProc, kListBoxSubclassId);
 }
-int Win32ListBox::selected() const { return static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0)); }
-void Win32ListBox::select(int index) { SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+
+LRESULT CALLBACK Win32ListBox::subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+  auto* self = reinterpret_cast<Win32ListBox*>(ref);
+  switch (msg) {
+    case LB_GETTEXTLEN:
+    case LB_GETTEXT: {
+      const int index = static_cast<int>(wp);
+      if (!self->valid(index)) return LB_ERR;
+      const std::wstring text = rowText(self->row(index));
+      if (msg == LB_GETTEXT && lp) std::copy(text.c_str(), text.c_str() + text.size() + 1, reinterpret_cast<wchar_t*>(lp));
+      return static_cast<LRESULT>(text.size());
+    }
+    case WM_SETFONT: {
+      // An owner-drawn list box keeps its row height when its font changes.
+      const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+      self->fitRowsToFont();
+      return result;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, &Win32ListBox::subclassProc, id);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+int Win32ListBox::rowHeight(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return metrics.tmHeight > 0 ? metrics.tmHeight : 16;
+}
+
+void Win32ListBox::fitRowsToFont() const {
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+  SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, MAKELPARAM(rowHeight(font), 0));
+}
+
+void Win32ListBox::setRows(ByteLines rows) {
+  rows_ = std::move(rows);
+  SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+  if (!rows_.empty()) SendMessageW(hwnd_, LB_SETCOUNT, rows_.size(), 0);
+}
+
+void Win32ListBox::add(std::string_view row) {
+  rows_.push_back(row);
+  SendMessageW(hwnd_, LB_ADDSTRING, 0, 0);
+}
+
+void Win32ListBox::remove(int index) {
+  if (!valid(index)) return;
+  rows_.erase(static_cast<std::size_t>(index));
+  SendMessageW(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+int Win32ListBox::selected() const {
+  const int index = static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0));
+  return valid(index) ? index : -1;
+}
+
+void Win32ListBox::select(int index) {
+  SendMessageW(hwnd_, LB_SETCURSEL, static_cast<WPARAM>(valid(index) ? index : -1), 0);
+}
+
+void Win32ListBox::draw(const DRAWITEMSTRUCT& item) const {
+  HDC dc = item.hDC;
+  RECT box = item.rcItem;
+  // A change of focus alone flips the dotted frame, which is drawn by XOR.
+  if (item.itemAction == ODA_FOCUS) {
+    DrawFocusRect(dc, &box);
+    return;
+  }
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(dc, &box, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const int index = static_cast<int>(item.itemID);
+  if (valid(index)) {
+    const std::wstring text = rowText(row(index));
+    const int colour = item.itemState & ODS_DISABLED ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT;
+    const COLORREF oldColour = SetTextColor(dc, GetSysColor(colour));
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    RECT textBox = box;
+    textBox.left += 2;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textBox,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_EXPANDTABS);
+    if (oldFont) SelectObject(dc, oldFont);
+    SetBkMode(dc, oldMode);
+    SetTextColor(dc, oldColour);
+  }
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &box);
+}
 
 void Win32ComboBox::setItems(const std::vector<std::wstring>& items) {
   SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);

@@ -93,19 +93,40 @@ class Win32ListView final : public ListView {
   long long nextId_ = 1;
 };
 
+// An owner-data list box (LBS_NODATA with LBS_OWNERDRAWFIXED): the rows live
+// here and the control knows only their number (LB_SETCOUNT), so filling it
+// with a big file is one message. It keeps selection, focus, scrolling and the
+// keyboard itself, and asks for each row it paints (WM_DRAWITEM, which the
+// parent window passes to draw()); the row is drawn in the control's font as
+// a plain list box draws it. LB_GETTEXT and LB_GETTEXTLEN answer with the
+// shown texts, so other programs read the rows as they read any list box's.
 class Win32ListBox final : public ListBox {
  public:
-  explicit Win32ListBox(HWND hwnd) : hwnd_(hwnd) {}
-  int count() const override;
-  void add(const std::wstring& text) override;
+  explicit Win32ListBox(HWND hwnd);
+  ~Win32ListBox() override;
+  Win32ListBox(const Win32ListBox&) = delete;
+  Win32ListBox& operator=(const Win32ListBox&) = delete;
+
+  int count() const override { return static_cast<int>(rows_.size()); }
+  std::string_view row(int index) const override { return rows_[static_cast<std::size_t>(index)]; }
+  const ByteLines& rows() const override { return rows_; }
+  void setRows(ByteLines rows) override;
+  void add(std::string_view row) override;
   void remove(int index) override;
-  void clear() override;
-  std::wstring item(int index) const override;
   int selected() const override;
   void select(int index) override;
 
+  void draw(const DRAWITEMSTRUCT& item) const;
+  // The height of a row in `font`: the font's, as in a plain list box.
+  static int rowHeight(HFONT font);
+
  private:
+  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+  bool valid(int index) const { return index >= 0 && index < count(); }
+  void fitRowsToFont() const;
+
   HWND hwnd_;
+  ByteLines rows_;
 };
 
 class Win32ComboBox final : public ComboBox {

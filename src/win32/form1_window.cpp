@@ -27,6 +27,8 @@ LRESULT CALLBACK panelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
     case WM_NOTIFY:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
       return SendMessageW(GetAncestor(hwnd, GA_ROOT), msg, wp, lp);
     default:
       return DefWindowProcW(hwnd, msg, wp, lp);
@@ -198,6 +200,17 @@ LRESULT Form1Window::handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY:
       return onNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_MEASUREITEM:
+      // Asked once, as the list box is made; the wrapper follows later font changes.
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = static_cast<UINT>(Win32ListBox::rowHeight(font_));
+      return TRUE;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      Win32ListBox* box = controlSet_ ? controlSet_->listBoxOf(item->hwndItem) : nullptr;
+      if (!box) return FALSE;
+      box->draw(*item);
+      return TRUE;
+    }
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -233,7 +246,8 @@ void Form1Window::createControls() {
         break;
       case Kind::ListBox:
         cls = WC_LISTBOXW;
-        style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+        // Owner data: the wrapper holds the rows and draws those in view.
+        style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_NODATA | LBS_OWNERDRAWFIXED;
         exStyle = WS_EX_CLIENTEDGE;
         break;
       case Kind::Button: cls = WC_BUTTONW; style |= WS_TABSTOP | BS_PUSHBUTTON; break;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "bench_support.h"
 #include "app/memory_control_set.h"
 #include "immunity/cisid.h"
 #include "immunity/immunity_page.h"
@@ -30,50 +31,17 @@
 #include "win32/form1_window.h"
 
 using namespace trova;
+using namespace trova::bench;
 
 namespace {
 
 constexpr int kRounds = 15;
 
-using Step = std::function<void()>;
-
-double timeMs(const Step& run) {
-  const auto t0 = std::chrono::steady_clock::now();
-  run();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-// The page and the bare calls take turns, round by round, so that both meet
-// the same load on a shared machine; `prepare` steps run untimed.
-struct Figures {
-  double page, bare, ratio;  // medians; the ratio is the median of the rounds' ratios
-};
-
 Figures compare(const Step& preparePage, const Step& page, const Step& prepareBare, const Step& bare) {
-  std::vector<double> pages, bares, ratios;
-  for (int i = 0; i < kRounds; ++i) {
-    preparePage();
-    pages.push_back(timeMs(page));
-    prepareBare();
-    bares.push_back(timeMs(bare));
-    ratios.push_back(pages.back() / bares.back());
-  }
-  return {median(pages), median(bares), median(ratios)};
+  return compareRounds(kRounds, preparePage, page, prepareBare, bare);
 }
 
-double medianMs(const Step& prepare, const Step& run) {
-  std::vector<double> ms;
-  for (int i = 0; i < kRounds; ++i) {
-    prepare();
-    ms.push_back(timeMs(run));
-  }
-  return median(ms);
-}
+double medianMs(const Step& prepare, const Step& run) { return medianOfRounds(kRounds, prepare, run); }
 
 // One control's key in one registry view.
 struct Key {
@@ -165,17 +133,6 @@ struct BenchPlatform {
   ScriptedDialogs dialogs;
   Platform platform{real.registry, real.files, real.shell, dialogs, real.folders};
 };
-
-void pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-// Paints what the user sees now, as the message loop would before the next input.
-void paint(HWND window) { RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
 std::wstring listName(int c) { return L"ListView_cjmy(" + std::to_wstring(c) + L")"; }
 

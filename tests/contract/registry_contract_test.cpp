@@ -461,7 +461,9 @@ class RegistryContractViews : public ::testing::Test {
   KeyPtr make(RegRoot root, const std::wstring& path, const std::wstring& value) {
     KeyPtr key;
     EXPECT_EQ(reg_->create(root, path, key), regerr::Ok);
-    if (key) EXPECT_EQ(key->setValue(L"v", RegValue::text(value)), regerr::Ok);
+    if (key) {
+      EXPECT_EQ(key->setValue(L"v", RegValue::text(value)), regerr::Ok);
+    }
     return key;
   }
   std::wstring read(RegRoot root, const std::wstring& path) {

@@ -4,10 +4,40 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
+#include "platform/win32_platform.h"
+
+namespace {
+
+// The hosts page holding a merged block list of 250,000 lines, scrolled to
+// its middle with a row there selected; the prefix's hosts file is put back.
+template <typename Shot>
+void hostsOf250000Lines(const trova::test::UiSession& ui, const Shot& shot) {
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring hosts = std::wstring(system) + L"\\drivers\\etc\\hosts";
+  trova::Win32Files files;
+  const std::optional<std::string> original = files.read(hosts);
+  std::string big = "# A merged block list\r\n";
+  char line[96];
+  for (int i = 1; i < 250000; ++i)
+    big.append(line, static_cast<std::size_t>(std::snprintf(line, sizeof line, "0.0.0.0\tads-%06d.tracker%02d.example.com\r\n", i, i % 97)));
+  if (!files.replace(hosts, big)) return;
+  ui.pickTab(L"TabStrip_cjmy", 3);  // the page shown: a click on its tab reloads it
+  HWND box = ui.control(L"List_wzmy");
+  const auto middle = SendMessageW(box, LB_GETCOUNT, 0, 0) / 2;
+  SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(middle), 0);
+  SendMessageW(box, LB_SETTOPINDEX, static_cast<WPARAM>(middle - 10), 0);
+  shot(L"4-hosts-250000");
+  if (original) files.replace(hosts, *original);
+  ui.pickTab(L"TabStrip_cjmy", 3);
+}
+
+}  // namespace
 
 namespace {
 
@@ -117,6 +147,7 @@ int wmain(int argc, wchar_t** argv) {
   SetWindowPos(ui.window(), nullptr, 0, 0, 900, 680, SWP_NOZORDER | SWP_NOMOVE);
   ui.pickTab(L"TabStrip_cjmy", 3);
   shot(L"4-hosts");
+  hostsOf250000Lines(ui, shot);
   ui.pickTab(L"TabStrip_cjmy", 4);
   ui.clickRow(L"ListView_gjls", 0);
   shot(L"5-tools");

@@ -227,14 +227,14 @@ HWND waitForDialogWith(const std::wstring& title, int controlId, int timeoutMs =
         Search s{&title, controlId, nullptr};
         EnumWindows(
             [](HWND w, LPARAM lp) -> BOOL {
-              auto* s = reinterpret_cast<Search*>(lp);
+              auto* search = reinterpret_cast<Search*>(lp);
               DWORD pid = 0;
               GetWindowThreadProcessId(w, &pid);
-              if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || !GetDlgItem(w, s->id)) return TRUE;
+              if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || !GetDlgItem(w, search->id)) return TRUE;
               wchar_t text[256] = {};
               GetWindowTextW(w, text, 256);
-              if (*s->title != text) return TRUE;
-              s->found = w;
+              if (*search->title != text) return TRUE;
+              search->found = w;
               return FALSE;
             },
             reinterpret_cast<LPARAM>(&s));

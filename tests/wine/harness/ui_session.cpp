@@ -143,11 +143,32 @@ void UiSession::menu(const std::wstring& name) const {
 }
 
 namespace {
-POINT rowPoint(HWND lv, int row) {
+bool isListBox(HWND list) {
+  wchar_t cls[64] = {};
+  GetClassNameW(list, cls, 64);
+  return lstrcmpiW(cls, WC_LISTBOXW) == 0;
+}
+
+POINT rowPoint(HWND list, int row) {
   RECT r{};
   r.left = LVIR_LABEL;
-  SendMessageW(lv, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+  SendMessageW(list, isListBox(list) ? LB_GETITEMRECT : LVM_GETITEMRECT, static_cast<WPARAM>(row),
+               reinterpret_cast<LPARAM>(&r));
   return POINT{r.left + 4, (r.top + r.bottom) / 2};
+}
+
+// The rows of a list box, one cell each, as LB_GETTEXT gives them.
+std::vector<std::vector<std::wstring>> listBoxRows(HWND box) {
+  std::vector<std::vector<std::wstring>> out;
+  const int count = static_cast<int>(SendMessageW(box, LB_GETCOUNT, 0, 0));
+  for (int r = 0; r < count; ++r) {
+    const auto length = SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(r), 0);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(text.size() - 1);
+    out.push_back({text});
+  }
+  return out;
 }
 }  // namespace
 
@@ -230,6 +251,7 @@ void UiSession::type(const std::wstring& textBox, const std::wstring& text) cons
 
 std::vector<std::vector<std::wstring>> UiSession::rows(const std::wstring& list) const {
   HWND lv = control(list);
+  if (isListBox(lv)) return listBoxRows(lv);
   HWND header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
   int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
   int count = static_cast<int>(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0));

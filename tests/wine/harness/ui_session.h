@@ -47,6 +47,7 @@ class UiSession {
   // What a user types into a text box, replacing its text.
   void type(const std::wstring& textBox, const std::wstring& text) const;
 
+  // A list view's cells, or a list box's rows as one cell each.
   std::vector<std::vector<std::wstring>> rows(const std::wstring& list) const;
   std::wstring header(const std::wstring& list, int column) const;
   bool checked(const std::wstring& list, int row) const;
