@@ -179,6 +179,16 @@ TEST(HostsWindow, EntriesAddedAndDeletedAreSavedByteForByteOverAHiddenSystemFile
   auto after = before;
   after.insert(L"hosts.bak");
   EXPECT_EQ(namesIn(systemEtc()), after) << "no temporary file is left";
+
+  // The save is a change set: "撤销" on 工具 brings the file back byte for byte.
+  ui.pickTab(L"TabStrip_cjmy", 4);
+  const auto sets = ui.rows(L"ListView_gjls");
+  ASSERT_FALSE(sets.empty());
+  EXPECT_EQ(sets[0][1] + L" · " + sets[0][2], L"网站免疫 · 保存应用");
+  ui.clickRow(L"ListView_gjls", 0);
+  ui.press(L"Command_gjcx");
+  EXPECT_EQ(notice(ui).rfind(L"已撤销“网站免疫 · 保存应用”", 0), 0u);
+  EXPECT_EQ(contentOf(hosts), original);
 }
 
 TEST(HostsWindow, WithoutDataBasePathOrTheSystemFoldersFileTheWindowsFoldersIsUsed) {
