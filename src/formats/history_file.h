@@ -23,7 +23,7 @@
 //
 //   ; 文件 C:\Windows\System32\drivers\etc\hosts  a file the action replaced:
 //   ; 之前 20261207-103005-001.1.bak               a copy of it beside this file
-//   ; 之后 2413 f3a1c0b2d4e5f607                   the size and FNV-1a hash left
+//   ; 之后 2413 f3a1c0b2d4e5f607                   the size and a hash of what it left
 //
 // A place's state before is its first record; its state after, its last.
 #pragma once
