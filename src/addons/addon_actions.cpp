@@ -17,8 +17,11 @@ constexpr const wchar_t* kNotice = L"提示";
 std::wstring markPath(const std::wstring& id) { return std::wstring(kSettingsKey) + L"\\" + id; }
 
 // The mark lives at Ext\Settings\<id>: an empty identifier would address
-// Ext\Settings itself and a backslash a key further down, so neither is touched.
-bool namesOneKey(const std::wstring& id) { return !id.empty() && id.find(L'\\') == std::wstring::npos; }
+// Ext\Settings itself and a backslash a key further down, so neither is
+// touched; nor is one longer than a key name may be (a toolbar's is a value name).
+bool namesOneKey(const std::wstring& id) {
+  return !id.empty() && id.size() <= kLongestKeyName && id.find(L'\\') == std::wstring::npos;
+}
 
 std::wstring reasonFor(RegStatus status) {
   return status == regerr::Ok ? std::wstring(L"注册表内容未能改变") : describeFailure(status);

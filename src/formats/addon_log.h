@@ -1,7 +1,7 @@
 // The add-on log that "导出" on the add-on page writes: a head line, a line
 // holding one blank, then six lines per add-on (name, identifier, state, type,
 // file and a line holding one blank), every line ended by CR LF, in the ANSI
-// code page:
+// code page (in UTF-8 after a byte-order mark when that cannot hold them all):
 //   Trova日志文件
 //    
 //   名称:<name>

@@ -1,13 +1,26 @@
 #include "platform/files.h"
 
 #include "platform/codepage.h"
+#include "platform/text.h"
 
 namespace trova {
+
+namespace {
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+}  // namespace
 
 std::string encodeTextLines(const std::vector<std::wstring>& lines) {
   std::string out;
   for (const auto& line : lines) {
-    out += toAnsi(line);
+    const std::string ansi = toAnsi(line);
+    // A character the code page lacks would become a question mark: the whole
+    // file is UTF-8 then, marked as such for every Windows text reader.
+    if (fromAnsi(ansi) != line) {
+      out = kUtf8Mark;
+      for (const auto& l : lines) out += toUtf8(l) + "\r\n";
+      return out;
+    }
+    out += ansi;
     out += "\r\n";
   }
   return out;
@@ -15,14 +28,16 @@ std::string encodeTextLines(const std::vector<std::wstring>& lines) {
 
 std::vector<std::wstring> decodeTextLines(const std::string& bytes) {
   std::vector<std::wstring> lines;
-  std::size_t start = 0;
+  const bool utf8 = bytes.starts_with(kUtf8Mark);
+  std::size_t start = utf8 ? kUtf8Mark.size() : 0;
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
     std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
     if (end == std::string::npos) end = bytes.size();
     std::size_t stop = end;
     if (stop > start && bytes[stop - 1] == '\r') --stop;
-    lines.push_back(fromAnsi(std::string_view(bytes).substr(start, stop - start)));
+    const std::string_view line = std::string_view(bytes).substr(start, stop - start);
+    lines.push_back(utf8 ? fromUtf8(line) : fromAnsi(line));
     start = next;
   }
   return lines;

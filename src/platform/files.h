@@ -46,9 +46,11 @@ class FileSystem {
   virtual std::unique_ptr<AppendFile> create(const std::wstring& path, FileResult* why = nullptr) = 0;
 };
 
-// The lines encoded in the ANSI code page, each followed by CR LF.
+// The lines encoded in the ANSI code page, each followed by CR LF; in UTF-8
+// after a byte-order mark when the code page lacks a character of them.
 std::string encodeTextLines(const std::vector<std::wstring>& lines);
-// Lines split at CR LF or LF; a last line without a line end counts.
+// Lines split at CR LF or LF; a last line without a line end counts. A
+// byte-order mark before the first line means UTF-8.
 std::vector<std::wstring> decodeTextLines(const std::string& bytes);
 
 FileResult writeTextLines(FileSystem& fs, const std::wstring& path,

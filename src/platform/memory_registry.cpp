@@ -74,7 +74,7 @@ class MemoryKey final : public RegKey {
     auto n = node_;
     bool made = false;  // whether the last key of the path is new
     for (const auto& part : splitPath(path)) {
-      if (part.size() > 255) return regerr::InvalidParameter;
+      if (part.size() > kLongestKeyName) return regerr::InvalidParameter;
       auto next = n->child(part);
       made = !next;
       if (!next) {

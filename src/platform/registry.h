@@ -40,6 +40,9 @@ const std::vector<RegView>& registryViews();
 bool isSplitByView(Hive hive, std::wstring_view path);
 std::wstring pathIn64BitView(const RegRoot& root, std::wstring_view path);
 
+// The most characters one key name may have (a value name may have 16,383).
+inline constexpr std::size_t kLongestKeyName = 255;
+
 // Windows error codes: 0 is success, anything else a failure.
 using RegStatus = long;
 namespace regerr {

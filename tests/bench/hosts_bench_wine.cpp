@@ -1,5 +1,5 @@
-// The website immunity page under Wine with a hosts file of 250,000 lines, on
-// the real window: the load (from the click on the tab until the list has
+// The website immunity page under Wine with a hosts file of 250,000 lines,
+// then of 1,000,000, on the real window: the load (from the click on the tab until the list has
 // painted its rows), "删除" of a row near the top and "保存应用", each beside
 // the bare floor measured in the same run (the ratio is the median of the
 // rounds' ratios):
@@ -38,44 +38,20 @@ using namespace trova::bench;
 namespace {
 
 constexpr int kRounds = 5;
-constexpr int kLines = 250000;
+constexpr int kSizes[] = {250000, 1000000};  // lines of the hosts file
 constexpr int kHostsTab = 3;
 
 // A block list as they are published: a few comment lines, then one mapping
 // per line, with a comment now and then.
-std::string blockList() {
+std::string blockList(int lineCount) {
   std::string text = "# A merged block list for the benchmark\r\n# Updated: today\r\n\r\n";
   char line[96];
-  for (int i = 3; i < kLines; ++i) {
+  for (int i = 3; i < lineCount; ++i) {
     const int n = i % 1000 == 0 ? std::snprintf(line, sizeof line, "# section %d\r\n", i / 1000)
                                 : std::snprintf(line, sizeof line, "0.0.0.0 ads-%06d.tracker%02d.example.com\r\n", i, i % 97);
     text.append(line, static_cast<std::size_t>(n));
   }
   return text;
-}
-
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-  return CloseHandle(h) && ok;
-}
-
-std::optional<std::string> readFile(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-  LARGE_INTEGER size{};
-  GetFileSizeEx(h, &size);
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-  DWORD got = 0;
-  const bool ok = bytes.empty() || ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(h);
-  if (!ok) return std::nullopt;
-  bytes.resize(got);
-  return bytes;
 }
 
 // ---- The floors ---------------------------------------------------------------------
@@ -92,17 +68,6 @@ std::size_t readAndSplit(const std::wstring& path) {
     start = end + 1;
   }
   return lines.size();
-}
-
-bool copyWriteReplace(const std::wstring& path, const std::wstring& copy, const std::string& bytes) {
-  if (!CopyFileW(path.c_str(), copy.c_str(), TRUE)) return false;
-  const std::wstring temp = path + L".floor-tmp";
-  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && FlushFileBuffers(h);
-  ok = CloseHandle(h) && ok;
-  return ok && MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 // ---- The window -----------------------------------------------------------------------
@@ -139,15 +104,13 @@ void report(const char* what, const Figures& f, const char* floorWhat, const cha
   std::printf("%-30s %8.1f ms   %-34s %8.1f ms   %5.2f   %s\n", what, f.page, floorWhat, f.bare, f.ratio, target);
 }
 
-bool run() {
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&icc);
-  if (!win32::registerForm1Classes(GetModuleHandleW(nullptr))) return fail("cannot register the window classes");
+bool run(int lineCount) {
   BenchPlatform bp;
   // The file the page uses: the prefix's own, where "DataBasePath" points.
   const std::wstring etc = bp.real.folders.systemFolder() + L"\\drivers\\etc";
   const std::wstring hostsFile = etc + L"\\hosts", backup = etc + L"\\hosts.bak", copy = etc + L"\\hosts.floor-copy";
   const std::optional<std::string> original = readFile(hostsFile);
+  const NewHistoryFiles history(bp.real.folders.localAppDataFolder() + L"\\Trova");
   const bool hadBackup = GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
 
   win32::Form1Window window(bp.platform);
@@ -177,7 +140,7 @@ bool run() {
   const std::size_t emptySet = workingSet(false);
   std::size_t fileSize = 0;
   {
-    const std::string big = blockList();
+    const std::string big = blockList(lineCount);
     fileSize = big.size();
     if (!writeFile(hostsFile, big)) return fail("cannot write the hosts file");
   }
@@ -187,7 +150,7 @@ bool run() {
   const Figures load = compareRounds(kRounds, awayFromTheTab, loadByClick, [] {},
                                      [&] { lines = readAndSplit(hostsFile); }, empty.page);
   const int rows = static_cast<int>(SendMessageW(box, LB_GETCOUNT, 0, 0));
-  if (rows != kLines - 3 - (kLines - 1) / 1000 || lines != static_cast<std::size_t>(kLines))
+  if (rows != lineCount - 3 - (lineCount - 1) / 1000 || lines != static_cast<std::size_t>(lineCount))
     return fail("the list does not hold the file's entries");
   const std::size_t loadedSet = workingSet(false);
 
@@ -246,7 +209,7 @@ bool run() {
 
   std::printf("Website immunity page under Wine: a hosts file of %d lines (%zu bytes), %d entries;\n"
               "medians of %d rounds, the page and its floor taking turns.\n\n",
-              kLines, fileSize, rows, kRounds);
+              lineCount, fileSize, rows, kRounds);
   std::printf("%-30s %11s   %-34s %11s   %5s   %s\n", "", "page", "floor", "", "ratio", "target");
   report("load (tab click to painted)", load, "ReadFile+split + empty-file load", "within 1.5x");
   std::printf("%-30s %8.1f ms   %-34s %8.1f ms\n", "  of an empty file", empty.page, "  ReadFile+split alone",
@@ -266,4 +229,14 @@ bool run() {
 
 }  // namespace
 
-int wmain() { return run() ? 0 : 1; }
+int wmain() {
+  if (!registerWindowClasses()) {
+    fail("cannot register the window classes");
+    return 1;
+  }
+  for (int lines : kSizes) {
+    if (!run(lines)) return 1;
+    std::printf("\n");
+  }
+  return 0;
+}

@@ -159,9 +159,7 @@ bool fail(const char* why) {
 }
 
 bool run() {
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
-  InitCommonControlsEx(&icc);
-  if (!win32::registerForm1Classes(GetModuleHandleW(nullptr))) return fail("cannot register the window classes");
+  if (!registerWindowClasses()) return fail("cannot register the window classes");
   InitKnownControls();
   const auto keys = catalogueKeys();
   std::vector<std::wstring> clsids;

@@ -356,7 +356,7 @@ TEST_F(AddonExport, AnEmptyListWritesTheTwoHeadLinesOverAnOldFile) {
   expectOneMessage(L"导出成功!", MessageStyle::Information);
 }
 
-TEST_F(AddonExport, RowsAreWrittenInTheOrderShownAndNamesOutsideTheCodePageBecomeQuestionMarks) {
+TEST_F(AddonExport, RowsAreWrittenInTheOrderShownAndNamesOutsideTheCodePageStayWhole) {
   const std::vector<std::pair<std::wstring, std::wstring>> bars = {
       {L"{B}", L"bbb"}, {L"{A}", L"aaa"}, {L"{C}", L"ccc\x0E01"}};
   for (const auto& [id, name] : bars) f.reg().setText(Hive::LocalMachine, kBar, id, name);
@@ -365,11 +365,13 @@ TEST_F(AddonExport, RowsAreWrittenInTheOrderShownAndNamesOutsideTheCodePageBecom
   answer(path);
   f.form.Click(L"Command_cjgldc");
   ASSERT_TRUE(written());
+  // The code page lacks a character, so the whole log is UTF-8 after its mark.
+  EXPECT_EQ(written()->rfind("\xEF\xBB\xBF" "Trova", 0), 0u);
   const auto lines = decodeTextLines(*written());
   ASSERT_EQ(lines.size(), 20u);
   EXPECT_EQ(lines[2], L"名称:aaa");
   EXPECT_EQ(lines[8], L"名称:bbb");
-  EXPECT_EQ(lines[14], L"名称:ccc?");
+  EXPECT_EQ(lines[14], L"名称:ccc\x0E01");
 }
 
 TEST_F(AddonExport, CancelWritesNothingAndSaysNothing) {

@@ -1,9 +1,8 @@
 // The change history through the real window: actions on two pages undone from
-// "工具" (checked with reg.exe and the file's bytes), and a change set that
-// Wine's own regedit imports to put back what the action changed, in both
-// registry views.
+// "工具" (checked with reg.exe and the file's bytes), and change sets that
+// Wine's own regedit and reg.exe import to put back what the action changed,
+// in both registry views, also under names the ANSI code page cannot hold.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "harness/new_files.h"
 #include "harness/reg_query.h"
 #include "harness/registry_seed.h"
 #include "harness/ui_session.h"
@@ -32,14 +32,8 @@ std::wstring programFolder() {
   return p.substr(0, p.find_last_of(L'\\'));
 }
 
-std::wstring historyFolder() {
-  wchar_t path[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path);
-  return std::wstring(path) + L"\\Trova";
-}
-
-// The newest change set's file.
-std::wstring newestSet() {
+// The newest change set's file, or the one `older` sets before it.
+std::wstring newestSet(std::size_t older = 0) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW((historyFolder() + L"\\*.reg").c_str(), &found);
@@ -47,26 +41,13 @@ std::wstring newestSet() {
   do names.emplace_back(found.cFileName);
   while (FindNextFileW(search, &found));
   FindClose(search);
-  return historyFolder() + L"\\" + *std::max_element(names.begin(), names.end());
+  std::sort(names.rbegin(), names.rend());
+  return older < names.size() ? historyFolder() + L"\\" + names[older] : std::wstring();
 }
 
 std::string bytesOf(const std::wstring& path) {
   std::ifstream in(path.c_str(), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-DWORD run(std::wstring command) {
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-    return 0xFFFFFFFF;
-  WaitForSingleObject(pi.hProcess, 60000);
-  DWORD code = 0xFFFFFFFF;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return code;
 }
 
 // One record of cisid.dat: category 3, the name and the CLSID in ASCII.
@@ -109,17 +90,7 @@ int rowWith(const UiSession& ui, const std::wstring& list, int column, const std
   return -1;
 }
 
-std::wstring answerBox(const UiSession& ui, const std::wstring& title) {
-  HWND box = ui.waitForDialog(title);
-  if (!box) return L"(no box)";
-  const std::wstring text = ui.dialogText(box);
-  ui.answer(box, IDOK);
-  waitUntil([&] { return !IsWindow(box); });
-  ui.sync();
-  return text;
-}
-
-TEST(HistoryWindow, ActionsOfTwoPagesAreUndoneAndASetImportsWithRegedit) {
+TEST(HistoryWindow, ActionsOfTwoPagesAreUndoneAndASetImportsWithRegeditAndReg) {
   Seeded seeded;
   UiSession ui;
   const std::wstring runValue = L"\"HKCU\\" + kRun + L"\" /v 历史演示";
@@ -139,7 +110,7 @@ TEST(HistoryWindow, ActionsOfTwoPagesAreUndoneAndASetImportsWithRegedit) {
   ui.clickRow(L"ListView_cjmy(3)", 0);
   ui.press(L"Command_yhzdysc");
   ui.press(L"Command_yhzdybc");
-  EXPECT_EQ(answerBox(ui, L"提示"), L"保存成功!");
+  EXPECT_EQ(ui.answerBox(L"提示"), L"保存成功!");
   ASSERT_EQ(bytesOf(seeded.userFile), "");
 
   // 工具 lists both, newest first, and undoes each.
@@ -155,14 +126,14 @@ TEST(HistoryWindow, ActionsOfTwoPagesAreUndoneAndASetImportsWithRegedit) {
                 {L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RUN", L"历史演示",
                  L"C:\\演示\\h.exe", L";C:\\演示\\h.exe"}}));
   ui.press(L"Command_gjcx");
-  EXPECT_EQ(answerBox(ui, L"提示").rfind(L"已撤销“启动项目 · 禁用”", 0), 0u);
+  EXPECT_EQ(ui.answerBox(L"提示").rfind(L"已撤销“启动项目 · 禁用”", 0), 0u);
   EXPECT_TRUE(regQuery(runValue).lists(L"历史演示", L"REG_SZ", L"C:\\演示\\h.exe"));
 
   sets = ui.rows(L"ListView_gjls");
   EXPECT_EQ(sets[0][1] + L" · " + sets[0][2], L"工具 · 撤销") << "the undo is recorded too";
   ui.clickRow(L"ListView_gjls", 1);  // the save
   ui.press(L"Command_gjcx");
-  EXPECT_EQ(answerBox(ui, L"提示").rfind(L"已撤销“用户自定义 · 保存”", 0), 0u);
+  EXPECT_EQ(ui.answerBox(L"提示").rfind(L"已撤销“用户自定义 · 保存”", 0), 0u);
   EXPECT_EQ(bytesOf(seeded.userFile), seeded.userBytes) << "the file comes back byte for byte";
 
   // 插件免疫: the user's control immunised for both browsers; the set's file,
@@ -171,15 +142,65 @@ TEST(HistoryWindow, ActionsOfTwoPagesAreUndoneAndASetImportsWithRegedit) {
   restarted.pickTab(L"SSTab_cjmy", 3);
   ASSERT_TRUE(restarted.clickCheckBox(L"ListView_cjmy(3)", 0));
   restarted.press(L"Command_cjmy");
-  EXPECT_EQ(answerBox(restarted, L"成功"), L"应用更改成功!");
+  EXPECT_EQ(restarted.answerBox(L"成功"), L"应用更改成功!");
   const std::wstring key = L"\"HKLM\\" + kCompat + kControl + L"\" /v \"Compatibility Flags\"";
   ASSERT_EQ(regQuery(key + L" /reg:64").exitCode, 0u);
   ASSERT_EQ(regQuery(key + L" /reg:32").exitCode, 0u);
-  wchar_t windows[MAX_PATH] = {};
-  GetWindowsDirectoryW(windows, MAX_PATH);
-  ASSERT_EQ(run(L"\"" + std::wstring(windows) + L"\\regedit.exe\" /s \"" + newestSet() + L"\""), 0u);
-  EXPECT_EQ(regQuery(L"\"HKLM\\" + kCompat + kControl + L"\" /reg:64").exitCode, kRegNotFound);
-  EXPECT_EQ(regQuery(L"\"HKLM\\" + kCompat + kControl + L"\" /reg:32").exitCode, kRegNotFound);
+  ASSERT_EQ(regeditImport(newestSet()), 0u);
+  for (const wchar_t* view : {L" /reg:64", L" /reg:32"})
+    EXPECT_EQ(regQuery(L"\"HKLM\\" + kCompat + kControl + L"\"" + view).exitCode, kRegNotFound) << view;
+  // reg.exe's own import reads the set the same way: the kill-bits put back by
+  // hand, it takes them away again.
+  for (const wchar_t* view : {L" /reg:64", L" /reg:32"})
+    ASSERT_EQ(regExe(L"add " + key + L" /t REG_DWORD /d 1024 /f" + view).exitCode, 0u) << view;
+  ASSERT_EQ(regExe(L"import \"" + newestSet() + L"\"").exitCode, 0u);
+  for (const wchar_t* view : {L" /reg:64", L" /reg:32"})
+    EXPECT_EQ(regQuery(L"\"HKLM\\" + kCompat + kControl + L"\"" + view).exitCode, kRegNotFound) << view;
+}
+
+// A registration in each registry view, key and value named with characters
+// the ANSI code page lacks, deleted on "软件卸载": each deletion's set, imported
+// by regedit and by reg.exe into a registry without the key, brings it back whole.
+TEST(HistoryWindow, SetsOfNamesOutsideTheCodePageImportInBothViews) {
+  const std::wstring odd = L"ä한😀", uninstall = L"Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  const std::wstring valueName = L"名" + odd, value = L"值" + odd;
+  const std::vector<std::pair<std::wstring, std::wstring>> registrations = {  // key, its name in the list
+      {L"SOFTWARE\\" + uninstall + L"历史" + odd + L"64", L"历史" + odd + L"64"},
+      {L"SOFTWARE\\Wow6432Node\\" + uninstall + L"历史" + odd + L"32", L"历史" + odd + L"32"}};
+  RegistrySeed seed;
+  for (const auto& [key, alias] : registrations) {
+    seed.along(HKEY_LOCAL_MACHINE, key);
+    seed.text(HKEY_LOCAL_MACHINE, key, L"DisplayName", alias);
+    seed.text(HKEY_LOCAL_MACHINE, key, valueName, value);
+  }
+  {
+    UiSession ui;
+    ui.pickTab(L"TabStrip_cjmy", 2);
+    ui.pickTab(L"SSTab_xtsz", 1);
+    for (const auto& [key, alias] : registrations) {
+      const int row = rowWith(ui, L"ListView_rjxz", 3, alias);
+      ASSERT_GE(row, 0);
+      ui.clickRow(L"ListView_rjxz", row);
+      ui.press(L"Command_rjxzsc");
+      ASSERT_FALSE(RegistrySeed::exists(HKEY_LOCAL_MACHINE, key));
+    }
+  }
+  const auto holds = [](const std::wstring& key, const std::wstring& name, const std::wstring& text) {
+    wchar_t data[64] = {};
+    DWORD size = sizeof(data);
+    return RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) ==
+               ERROR_SUCCESS && text == data;
+  };
+  for (const bool regedit : {true, false})
+    for (std::size_t i = 0; i < registrations.size(); ++i) {
+      const auto& [key, alias] = registrations[i];
+      RegDeleteTreeW(HKEY_LOCAL_MACHINE, key.c_str());
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+      const std::wstring set = newestSet(registrations.size() - 1 - i);
+      ASSERT_EQ(regedit ? regeditImport(set) : regExe(L"import \"" + set + L"\"").exitCode, 0u);
+      EXPECT_TRUE(holds(key, L"DisplayName", alias)) << (regedit ? "regedit" : "reg import") << ", set " << i;
+      EXPECT_TRUE(holds(key, valueName, value)) << (regedit ? "regedit" : "reg import") << ", set " << i;
+    }
 }
 
 }  // namespace

@@ -294,8 +294,10 @@ TEST(ImmunityExport, WritesEveryListedControlThroughTheSaveDialog) {
   UserFile userFile;
   {
     std::ofstream out(userFile.path.c_str(), std::ios::binary);
+    // The second CLSID holds what a registry file or a command line reads
+    // specially: the import check (immunity_import.sh) finds its key by name.
     out << userRecord(L"演示用户控件", L"{33333333-AAAA-4BBB-8CCC-000000000001}")
-        << userRecord(L"Second demo", L"{33333333-AAAA-4BBB-8CCC-000000000002}");
+        << userRecord(L"Second demo", L"{33333333-AAAA-4BBB-8CCC-000000000002 %\";=\t}");
   }
   ExportFile file;
   UiSession ui;

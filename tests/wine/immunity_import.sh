@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The immunity page's export, read by a real client: the window exports every
+# The immunity page's export, read by real clients: the window exports every
 # listed control through its save dialog (the gtest ImmunityExport, run here
 # with TROVA_IMMUNITY_EXPORT naming the file), then Wine's own regedit imports
 # that file with /s into a prefix made fresh for this check, and reg.exe there
-# must show the kill-bit under the key of every control the file lists.
+# must show the kill-bit under the key of every control the file lists; then,
+# with those keys removed again, reg.exe's own import must do the same.
 #
 #   tests/wine/immunity_import.sh path/to/trova_wine_tests.exe
 #
@@ -60,7 +61,7 @@ user_rows=$((rows - 782))
 [ "$(wc -l < "$work/listed")" -eq $((774 + user_rows)) ] \
   || fail "the file lists $(wc -l < "$work/listed") keys, $((774 + user_rows)) expected"
 
-# 2. A prefix that has never seen Trova, and the import by Wine's regedit.
+# 2. A prefix that has never seen Trova.
 fresh_wine() { WINEPREFIX="$fresh" "$WINE" "$@"; }
 fresh_wine wineboot -i </dev/null >/dev/null 2>&1 || fail "wineboot failed"
 compat='HKLM\SOFTWARE\Microsoft\Internet Explorer\ActiveX Compatibility'
@@ -71,19 +72,29 @@ immune_keys() {
            /^ +Compatibility Flags +REG_DWORD +0x400$/ { print key }' | sort -u
 }
 [ -z "$(immune_keys /reg:64)$(immune_keys /reg:32)" ] || fail "the fresh prefix already holds kill-bits"
-fresh_wine regedit /s "Z:${file//\//\\}" </dev/null >/dev/null 2>&1 || fail "regedit /s failed"
 
-# 3. In each browser's view, every listed key now holds the kill-bit, and nothing else does.
-for view in /reg:64 /reg:32; do
-  immune_keys "$view" > "$work/immune"
-  missing=$(comm -23 "$work/listed" "$work/immune")
-  extra=$(comm -13 "$work/listed" "$work/immune")
-  [ -z "$missing" ] || fail "$view: no kill-bit after the import under: $(echo "$missing" | head -5 | tr '\n' ' ')"
-  [ -z "$extra" ] || fail "$view: kill-bits under keys the file does not list: $(echo "$extra" | head -5 | tr '\n' ' ')"
-  # The user-defined rows by name, as a user would check them.
-  for clsid in '{33333333-AAAA-4BBB-8CCC-000000000001}' '{33333333-AAAA-4BBB-8CCC-000000000002}'; do
-    fresh_wine reg query "$compat\\$clsid" /v 'Compatibility Flags' "$view" </dev/null 2>/dev/null | tr -d '\r' \
-      | grep -q 'Compatibility Flags    REG_DWORD    0x400$' || fail "$view: user row $clsid has no kill-bit"
+# 3. Each client imports the file; in each browser's view every listed key
+# then holds the kill-bit, and nothing else does. The keys go again between.
+for client in regedit reg; do
+  if [ $client = regedit ]; then
+    fresh_wine regedit /s "Z:${file//\//\\}" </dev/null >/dev/null 2>&1 || fail "regedit /s failed"
+  else
+    for view in /reg:64 /reg:32; do
+      fresh_wine reg delete "$compat" /f "$view" </dev/null >/dev/null 2>&1 || fail "reg delete $view failed"
+    done
+    fresh_wine reg import "Z:${file//\//\\}" </dev/null >/dev/null 2>&1 || fail "reg import failed"
+  fi
+  for view in /reg:64 /reg:32; do
+    immune_keys "$view" > "$work/immune"
+    missing=$(comm -23 "$work/listed" "$work/immune")
+    extra=$(comm -13 "$work/listed" "$work/immune")
+    [ -z "$missing" ] || fail "$client, $view: no kill-bit under: $(echo "$missing" | head -5 | tr '\n' ' ')"
+    [ -z "$extra" ] || fail "$client, $view: kill-bits under keys the file does not list: $(echo "$extra" | head -5 | tr '\n' ' ')"
+    # The user-defined rows by name, as a user would check them.
+    for clsid in '{33333333-AAAA-4BBB-8CCC-000000000001}' $'{33333333-AAAA-4BBB-8CCC-000000000002 %";=\t}'; do
+      fresh_wine reg query "$compat\\$clsid" /v 'Compatibility Flags' "$view" </dev/null 2>/dev/null | tr -d '\r' \
+        | grep -q 'Compatibility Flags    REG_DWORD    0x400$' || fail "$client, $view: user row $clsid has no kill-bit"
+    done
   done
+  echo "$client imported $rows rows for both browsers: $(wc -l < "$work/immune") keys hold the kill-bit in each view"
 done
-echo "regedit imported $rows rows for both browsers: $(wc -l < "$work/immune") keys hold the kill-bit in each view"

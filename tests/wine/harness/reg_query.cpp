@@ -85,4 +85,21 @@ RegOutput regExe(const std::wstring& arguments) {
   return out;
 }
 
+DWORD regeditImport(const std::wstring& file) {
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(windows) + L"\\regedit.exe\" /s \"" + file + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+    return kRegDidNotRun;
+  DWORD code = kRegDidNotRun;
+  if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  else TerminateProcess(pi.hProcess, kRegDidNotRun);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return code;
+}
+
 }  // namespace trova::test

@@ -25,5 +25,8 @@ struct RegOutput {
 // (GBK on a Chinese system); its error messages are read too.
 RegOutput regExe(const std::wstring& arguments);
 RegOutput regQuery(const std::wstring& arguments);
+// Imports a registry file with regedit.exe /s (no questions asked), as a user
+// double-clicking it would; its exit code. reg.exe imports with regExe(L"import …").
+DWORD regeditImport(const std::wstring& file);
 
 }  // namespace trova::test

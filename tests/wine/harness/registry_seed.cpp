@@ -74,16 +74,22 @@ void RegistrySeed::keepValue(HKEY root, const std::wstring& path, const std::wst
                              &size) == ERROR_SUCCESS;
     k.data.resize(size);
   }
-  // The shortest leading part of the path that is missing is what the test makes.
+  k.firstMissingKey = firstMissingKey(root, path);
+  kept_.push_back(std::move(k));
+}
+
+// The shortest leading part of the path that is missing is what the test makes.
+std::wstring RegistrySeed::firstMissingKey(HKEY root, const std::wstring& path) {
   for (std::size_t at = 0; at != std::wstring::npos;) {
     at = path.find(L'\\', at + 1);
     const std::wstring part = path.substr(0, at);
-    if (!exists(root, part)) {
-      k.firstMissingKey = part;
-      break;
-    }
+    if (!exists(root, part)) return part;
   }
-  kept_.push_back(std::move(k));
+  return {};
+}
+
+void RegistrySeed::along(HKEY root, const std::wstring& path) {
+  if (const std::wstring missing = firstMissingKey(root, path); !missing.empty()) owned_.emplace_back(root, missing);
 }
 
 void RegistrySeed::set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,

@@ -23,6 +23,9 @@ class RegistrySeed {
   void key(HKEY root, const std::wstring& path);
   // Removes a tree now and also when the seed goes (it may have been there before).
   void clear(HKEY root, const std::wstring& path);
+  // Removes, when the seed goes, the keys along `path` that are not there now,
+  // whoever makes them: the test, or the program under test.
+  void along(HKEY root, const std::wstring& path);
   // For keys the prefix has of its own, which must stay: keeps one value as
   // it is now and, when the seed goes, puts it back or removes it, and
   // removes the keys along `path` that were not there. `replace` then sets it.
@@ -35,6 +38,7 @@ class RegistrySeed {
 
  private:
   HKEY create(HKEY root, const std::wstring& path);
+  static std::wstring firstMissingKey(HKEY root, const std::wstring& path);
   void set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size);
   std::vector<std::pair<HKEY, std::wstring>> owned_;
   struct Kept {

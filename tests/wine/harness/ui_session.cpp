@@ -252,16 +252,27 @@ void UiSession::type(const std::wstring& textBox, const std::wstring& text) cons
 std::vector<std::vector<std::wstring>> UiSession::rows(const std::wstring& list) const {
   HWND lv = control(list);
   if (isListBox(lv)) return listBoxRows(lv);
-  HWND header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
-  int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
   int count = static_cast<int>(SendMessageW(lv, LVM_GETITEMCOUNT, 0, 0));
   std::vector<std::vector<std::wstring>> out;
-  for (int r = 0; r < count; ++r) {
-    std::vector<std::wstring> cells;
-    for (int c = 0; c < columns; ++c) cells.push_back(itemText(lv, r, c));
-    out.push_back(std::move(cells));
-  }
+  for (int r = 0; r < count; ++r) out.push_back(row(list, r));
   return out;
+}
+
+std::vector<std::wstring> UiSession::row(const std::wstring& list, int index) const {
+  HWND lv = control(list);
+  HWND header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
+  int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  std::vector<std::wstring> cells;
+  for (int c = 0; c < columns; ++c) cells.push_back(itemText(lv, index, c));
+  return cells;
+}
+
+int UiSession::find(const std::wstring& list, const std::wstring& text) const {
+  LVFINDINFOW what{};
+  what.flags = LVFI_STRING;
+  what.psz = text.c_str();
+  return static_cast<int>(SendMessageW(control(list), LVM_FINDITEMW, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(&what)));
 }
 
 std::wstring UiSession::header(const std::wstring& list, int column) const {
@@ -370,6 +381,27 @@ std::wstring UiSession::dialogText(HWND dialog) const {
 void UiSession::answer(HWND dialog, int buttonId) const {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+std::wstring UiSession::answerBox(const std::wstring& title) const {
+  HWND box = waitForDialog(title);
+  if (!box) return L"(no box)";
+  const std::wstring text = dialogText(box);
+  answer(box, IDOK);
+  waitUntil([&] { return !IsWindow(box); });
+  sync();
+  return text;
+}
+
+std::wstring UiSession::answerInput(const std::wstring& title, const std::wstring& typed, int buttonId) const {
+  HWND box = waitForDialog(title);
+  if (!box || !GetDlgItem(box, Win32Dialogs::kInputEditId)) return L"(no input box)";
+  const std::wstring prompt = dialogText(box);
+  SetDlgItemTextW(box, Win32Dialogs::kInputEditId, typed.c_str());
+  answer(box, buttonId);
+  waitUntil([&] { return !IsWindow(box); });
+  sync();
+  return prompt;
 }
 
 bool UiSession::capture(const std::wstring& path) const {

@@ -49,6 +49,12 @@ class UiSession {
 
   // A list view's cells, or a list box's rows as one cell each.
   std::vector<std::vector<std::wstring>> rows(const std::wstring& list) const;
+  // One row of a list view: each cell costs a call across threads, so a long
+  // list is better searched with find() and read row by row.
+  std::vector<std::wstring> row(const std::wstring& list, int index) const;
+  // The first row whose first cell is exactly `text` (as the keyboard search
+  // finds it, letter case aside), or -1.
+  int find(const std::wstring& list, const std::wstring& text) const;
   std::wstring header(const std::wstring& list, int column) const;
   bool checked(const std::wstring& list, int row) const;
   // A check box as drawn: BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE.
@@ -75,6 +81,12 @@ class UiSession {
   std::wstring dialogText(HWND dialog) const;
   // Presses a dialog's button (IDOK, IDCANCEL, ...).
   void answer(HWND dialog, int buttonId = IDOK) const;
+  // Closes the next box of this title with OK once it is up and gives back its
+  // text; "(no box)" when none came.
+  std::wstring answerBox(const std::wstring& title) const;
+  // Types into the next input box of this title and presses OK (or Cancel);
+  // gives back its prompt, or "(no input box)".
+  std::wstring answerInput(const std::wstring& title, const std::wstring& typed, int buttonId = IDOK) const;
 
   // Saves the window as it is on screen to a 24-bit BMP file.
   bool capture(const std::wstring& path) const;
