@@ -165,7 +165,7 @@ UndoReport undoChangeSet(Platform& platform, const std::wstring& folder, const H
   Undo undo(platform, folder);
   std::vector<Place> places;
   for (const auto& r : record.places) {
-    Place p{&r};
+    Place p{&r, Hive::CurrentUser, {}};
     if (r.kind != HistoryPlace::Kind::File && !splitKey(r.path, p.hive, p.path)) {
       report.failed.push_back(describePlace(r) + L": 无法识别的注册表根项");
       continue;
