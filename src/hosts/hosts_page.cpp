@@ -111,9 +111,7 @@ void HostsPage::Command_wzmybc_Click() {
   if (!found) return fail(where + L"\r\n原文件没有改动。");
   const std::wstring& folder = *found;
   const std::wstring path = joinPath(folder, kHostsFileName);
-  if (unread_ && unread_->empty())
-    return fail(L"hosts文件没能读出，保存会丢掉其中的内容。\r\n原文件没有改动；可以读取后，请重新打开本页再保存。");
-  if (unread_ && equalsNoCase(*unread_, path) && platform_.files.exists(path))
+  if (unread_ && (unread_->empty() || (equalsNoCase(*unread_, path) && platform_.files.exists(path))))
     return fail(L"hosts文件 " + path + L" 没能读出，保存会丢掉其中的内容。\r\n原文件没有改动；可以读取后，请重新打开本页再保存。");
 
   // The file as it was before Trova first replaced it stays beside it, once.
