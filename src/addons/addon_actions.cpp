@@ -77,9 +77,16 @@ void AddonPage::Command_cjgljy_Click() {
     return;
   }
   KeyPtr mark;
-  RegStatus status = platform_.registry.create(Hive::CurrentUser, markPath(id), mark);
+  bool made = false;
+  RegStatus status = platform_.registry.create(Hive::CurrentUser, markPath(id), mark, &made);
   if (status == regerr::Ok) status = mark->setValue(L"Flags", RegValue::dword(1));
   if (status != regerr::Ok) {
+    // A mark without its Flags would list the add-on as disabled: a key made
+    // just now goes again.
+    mark.reset();
+    KeyPtr settings;
+    if (made && platform_.registry.open(Hive::CurrentUser, kSettingsKey, settings) == regerr::Ok)
+      settings->deleteSubKey(id);
     Failed(L"禁用失败!", reasonFor(status));
     return;
   }

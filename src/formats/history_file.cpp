@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 
 #include "platform/text.h"
 
@@ -152,7 +153,25 @@ std::string historyFile(const std::wstring& path, const std::wstring& copyBefore
                L"\r\n" + kAfter + digestText(after) + L"\r\n\r\n");
 }
 
+namespace {
+// The record up to its last whole line. It is written piece by piece, every
+// piece ending with a line end, so a write the disk cut short leaves part of a
+// line (or a line that a backslash continues) after the record.
+std::string_view wholeLines(std::string_view bytes) {
+  std::size_t end = bytes.size() - bytes.size() % 2;
+  const auto lineEndAt = [&](std::size_t at) { return bytes[at - 2] == '\n' && bytes[at - 1] == '\0'; };
+  while (end > 2 && !lineEndAt(end)) end -= 2;
+  // A line ending in a backslash goes on in the next one, which is cut off.
+  while (end > 6 && bytes[end - 6] == '\\' && bytes[end - 5] == '\0') {
+    end -= 2;
+    while (end > 2 && !lineEndAt(end)) end -= 2;
+  }
+  return bytes.substr(0, end);
+}
+}  // namespace
+
 std::optional<HistoryRecord> readHistory(std::string_view bytes) {
+  bytes = wholeLines(bytes);
   const RegFileParse regedit = readRegFile(bytes);
   if (!regedit.error.empty() || bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF) return std::nullopt;
   std::wstring text;
@@ -179,6 +198,7 @@ std::optional<HistoryRecord> readHistory(std::string_view bytes) {
   HistoryRecord record;
   Places places;
   std::wstring key, file;  // the block being read
+  std::set<std::wstring> filesWithBefore;
   for (const std::wstring& line : lines) {
     if (startsWith(line, kLabel)) {
       record.label = line.substr(std::wcslen(kLabel));
@@ -189,6 +209,7 @@ std::optional<HistoryRecord> readHistory(std::string_view bytes) {
       places.file(file);
     } else if (startsWith(line, kBefore) && !file.empty()) {
       HistoryPlace& p = places.file(file);
+      filesWithBefore.insert(file);
       const std::wstring copy = line.substr(std::wcslen(kBefore));
       if (!p.hasAfter && p.copyBefore.empty()) p.copyBefore = copy == kAbsent ? L"" : copy;
     } else if (startsWith(line, kAfter)) {
@@ -238,6 +259,11 @@ std::optional<HistoryRecord> readHistory(std::string_view bytes) {
     }
   }
   record.places = places.take();
+  // A file whose record was cut short before it said what the file held: the
+  // change was refused then, so there is nothing to put back.
+  std::erase_if(record.places, [&](const HistoryPlace& p) {
+    return p.kind == HistoryPlace::Kind::File && !filesWithBefore.count(p.path);
+  });
   return record;
 }
 

@@ -26,16 +26,24 @@ HostsPage::HostsPage(PageSite& site) : platform_(site.platform), List_wzmy(site.
   site.onClick(L"Command_wzmybc", [this] { Command_wzmybc_Click(); });
 }
 
-std::wstring HostsPage::HostsFolder() {
+std::optional<std::wstring> HostsPage::HostsFolder(std::wstring& why) {
   KeyPtr parameters;
-  if (platform_.registry.open(Hive::LocalMachine, kTcpipParameters, parameters) == regerr::Ok) {
+  RegStatus s = platform_.registry.open(Hive::LocalMachine, kTcpipParameters, parameters);
+  if (s == regerr::Ok) {
     RegValue folder;
     // Expanded whichever text type holds it: unexpanded, a path with
     // %SystemRoot% in it names no folder.
-    if (parameters->queryValue(kDataBasePath, folder) == regerr::Ok && folder.isText()) {
+    s = parameters->queryValue(kDataBasePath, folder);
+    if (s == regerr::Ok && folder.isText()) {
       std::wstring expanded = platform_.shell.expandVariables(folder.asText());
       if (!expanded.empty()) return expanded;
     }
+  }
+  // Only a setting that is not there means the usual folder: one that cannot
+  // be read may name another, and the file there is the one Windows reads.
+  if (s != regerr::Ok && s != regerr::FileNotFound) {
+    why = L"无法读取hosts文件所在的文件夹(" + std::wstring(kDataBasePath) + L")：" + describeFailure(s);
+    return std::nullopt;
   }
   // A hidden or system hosts file counts: it is the one Windows reads.
   std::wstring etc = joinPath(platform_.folders.systemFolder(), L"drivers\\etc");
@@ -47,7 +55,14 @@ void HostsPage::LoadHosts() {
   // Emptied first, so the old rows are gone before the new ones are read.
   List_wzmy.setRows({});
   unread_.reset();
-  const std::wstring path = joinPath(HostsFolder(), kHostsFileName);
+  std::wstring where;
+  const std::optional<std::wstring> folder = HostsFolder(where);
+  if (!folder) {
+    unread_ = L"";  // wherever it is, its entries are not in the list
+    platform_.dialogs.message(where, kNotice, MessageStyle::Plain);
+    return;
+  }
+  const std::wstring path = joinPath(*folder, kHostsFileName);
   if (!platform_.files.exists(path)) return;
   FileResult why;
   try {
@@ -88,12 +103,15 @@ void HostsPage::Command_wzmysc_Click() {
 }
 
 void HostsPage::Command_wzmybc_Click() {
-  const std::wstring folder = HostsFolder();
-  const std::wstring path = joinPath(folder, kHostsFileName);
   const auto fail = [&](const std::wstring& why) {
     platform_.dialogs.message(L"保存失败：" + why, kNotice, MessageStyle::Plain);
   };
-  if (unread_ && equalsNoCase(*unread_, path) && platform_.files.exists(path))
+  std::wstring where;
+  const std::optional<std::wstring> found = HostsFolder(where);
+  if (!found) return fail(where + L"\r\n原文件没有改动。");
+  const std::wstring& folder = *found;
+  const std::wstring path = joinPath(folder, kHostsFileName);
+  if (unread_ && (unread_->empty() || (equalsNoCase(*unread_, path) && platform_.files.exists(path))))
     return fail(L"hosts文件 " + path + L" 没能读出，保存会丢掉其中的内容。\r\n原文件没有改动；可以读取后，请重新打开本页再保存。");
 
   // The file as it was before Trova first replaced it stays beside it, once.

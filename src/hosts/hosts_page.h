@@ -30,13 +30,15 @@ class HostsPage final : public Page {
  private:
   // The folder of the hosts file Windows reads: the one "DataBasePath" names,
   // else the system folder's drivers\etc when a hosts file is there, else the
-  // Windows folder. Found afresh for every load and save.
-  std::wstring HostsFolder();
+  // Windows folder. Found afresh for every load and save; nothing (and `why`)
+  // when "DataBasePath" is there but cannot be read.
+  std::optional<std::wstring> HostsFolder(std::wstring& why);
 
   Platform& platform_;
   ListBox& List_wzmy;
-  // A hosts file that was there but could not be read: the list does not hold
-  // its entries, so saving over it would lose them.
+  // A hosts file that was there but could not be read (empty: one whose
+  // folder could not be found): the list does not hold its entries, so saving
+  // over it would lose them.
   std::optional<std::wstring> unread_;
 };
 

@@ -1,6 +1,5 @@
 #include "immunity/immunity_page.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "app/export_file.h"
@@ -9,6 +8,7 @@
 #include "immunity/cisid.h"
 #include "immunity/immunity_texts.h"
 #include "immunity/kill_bit.h"
+#include "settings/apply_report.h"
 
 namespace trova {
 
@@ -114,33 +114,25 @@ void ImmunityPage::FillImmunityLists() {
 }
 
 void ImmunityPage::Command_cjmy_Click() {
-  int failed = 0;
-  std::vector<std::wstring> reasons;
+  ApplyReport report;
   for (ListView* list : ListView_cjmy) {
     ListFill fill(*list);
     for (int r = 0; r < list->rowCount(); ++r) {
       const std::wstring clsid = clsidOf(*list, r);
       const bool wanted = list->checked(r);
-      const RegStatus s = writeKillBit(platform_.registry, clsid, wanted);
-      bool nowImmune = wanted;
-      if (s != regerr::Ok) {
-        ++failed;
-        std::wstring why = describeFailure(s);
-        if (std::find(reasons.begin(), reasons.end(), why) == reasons.end()) reasons.push_back(why);
-        // The row shows what the registry really holds, not what was asked for.
-        nowImmune = ReadImmunityState(clsid);
-      }
+      // Named with its CLSID: the catalogue has several controls of one name.
+      const bool written = report.note(writeKillBit(platform_.registry, clsid, wanted), list->cell(r, 0) + L" " + clsid);
+      // The row shows what the registry really holds, not what was asked for.
+      const bool nowImmune = written ? wanted : ReadImmunityState(clsid);
       list->setCell(r, kStatusColumn, nowImmune ? kImmune : kNotImmune);
     }
   }
-  if (failed == 0) {
+  if (report.succeeded()) {
     platform_.dialogs.message(L"应用更改成功!", L"成功", MessageStyle::Information);
     return;
   }
-  std::wstring text = L"有" + std::to_wstring(failed) + L"项更改未能写入注册表:";
-  for (const auto& why : reasons) text += L"\r\n" + why;
-  text += L"\r\n这些项的状态显示的是注册表中的实际状态。";
-  platform_.dialogs.message(text, kNotice, MessageStyle::Plain);
+  platform_.dialogs.message(report.failureText() + L"\r\n这些项的状态显示的是注册表中的实际状态。", kNotice,
+                            MessageStyle::Plain);
 }
 
 void ImmunityPage::Command_cjmydc_Click() {

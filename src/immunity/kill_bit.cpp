@@ -6,10 +6,14 @@ namespace trova {
 
 namespace {
 
-std::optional<RegValue> readFlags(RegKey& key) {
+// The value, or nothing when there is none; a failed read is returned, and
+// then nothing is written: the other bits would be lost, or a set bit missed.
+RegStatus readFlags(RegKey& key, std::optional<RegValue>& out) {
+  out.reset();
   RegValue v;
-  if (key.queryValue(kCompatibilityFlags, v) != regerr::Ok) return std::nullopt;
-  return v;
+  const RegStatus s = key.queryValue(kCompatibilityFlags, v);
+  if (s == regerr::Ok) out = std::move(v);
+  return s == regerr::FileNotFound ? regerr::Ok : s;
 }
 
 // The number in the first four bytes of the value, little-endian; a shorter
@@ -40,8 +44,8 @@ namespace {
 bool hasKillBitIn(Registry& registry, RegView view, const std::wstring& clsid) {
   KeyPtr key;
   if (registry.open({Hive::LocalMachine, view}, killBitKeyPath(clsid), key) != regerr::Ok) return false;
-  auto v = readFlags(*key);
-  return v && (flagsOf(*v) & kKillBit) != 0;
+  std::optional<RegValue> v;
+  return readFlags(*key, v) == regerr::Ok && v && (flagsOf(*v) & kKillBit) != 0;
 }
 
 RegStatus writeKillBitIn(Registry& registry, RegView view, const std::wstring& clsid, bool immune) {
@@ -51,14 +55,16 @@ RegStatus writeKillBitIn(Registry& registry, RegView view, const std::wstring& c
     bool created = false;
     if (RegStatus s = registry.create(machine, killBitKeyPath(clsid), key, &created); s != regerr::Ok) return s;
     // A key made just now holds no value: one registry call fewer per new key.
-    auto old = created ? std::nullopt : readFlags(*key);
+    std::optional<RegValue> old;
+    if (RegStatus unread = created ? regerr::Ok : readFlags(*key, old); unread != regerr::Ok) return unread;
     return key->setValue(kCompatibilityFlags, RegValue::dword(kKillBit | (old ? keptBits(*old) : 0)));
   }
 
   RegStatus s = registry.open(machine, killBitKeyPath(clsid), key);
   if (s == regerr::FileNotFound) return regerr::Ok;  // no key, no kill-bit
   if (s != regerr::Ok) return s;
-  auto old = readFlags(*key);
+  std::optional<RegValue> old;
+  if (RegStatus unread = readFlags(*key, old); unread != regerr::Ok) return unread;
   if (!old || (flagsOf(*old) & kKillBit) == 0) return regerr::Ok;  // nothing to clear
   std::uint32_t rest = keptBits(*old);
   if (rest == 0) return key->deleteValue(kCompatibilityFlags);
@@ -73,9 +79,12 @@ RegStatus removeKillBitIn(Registry& registry, RegView view, const std::wstring& 
   if (s == regerr::FileNotFound) return regerr::Ok;
   if (s != regerr::Ok) return s;
   std::wstring name;
-  const bool empty = key->enumValue(0, name) == regerr::NoMoreItems && key->enumSubKey(0, name) == regerr::NoMoreItems;
+  // Only a key seen to be empty goes; one that cannot be looked into is a failure.
+  RegStatus look = key->enumValue(0, name);
+  if (look == regerr::NoMoreItems) look = key->enumSubKey(0, name);
+  if (look == regerr::Ok) return regerr::Ok;  // something else is kept in it
+  if (look != regerr::NoMoreItems) return look;
   key.reset();
-  if (!empty) return regerr::Ok;
   KeyPtr parent;
   s = registry.open(machine, kActiveXCompatibilityKey, parent);
   if (s == regerr::Ok) s = parent->deleteSubKey(clsid);

@@ -38,7 +38,7 @@ void ImmunityPage::LoadUserEntries() {
     // replace entries the user never saw.
     userFileUnread_ = true;
     platform_.dialogs.message(L"无法读取自定义插件文件 " + path + L": " + why.reason +
-                                  L"\r\n下次保存时，原文件将改名为 cisid.dat.bak 保留。",
+                                  L"\r\n下次保存时，原文件将先复制为 cisid.dat.bak 保留。",
                               kNotice, MessageStyle::Plain);
     return;
   }
@@ -137,32 +137,32 @@ void ImmunityPage::Command_yhzdybc_Click() {
   std::wstring keptAs;
   if (userFileUnread_ && platform_.files.exists(path)) {
     // The file could not be read at start-up, so the list does not hold what
-    // it held: it is kept aside instead of being replaced blind.
+    // it held: a copy is kept instead of replacing it blind. A copy, not a
+    // move, so that a save that then fails leaves the file where it was.
     for (int n = 1; n < 100 && keptAs.empty(); ++n) {
       const std::wstring aside = path + L".bak" + (n == 1 ? L"" : std::to_wstring(n));
       if (platform_.files.exists(aside)) continue;
-      const FileResult moved = platform_.files.move(path, aside);
-      if (!moved) {
-        platform_.dialogs.message(L"保存失败: 无法读取的原文件未能改名保留: " + moved.reason, kNotice,
+      const FileResult copied = platform_.files.copy(path, aside);
+      if (!copied) {
+        platform_.dialogs.message(L"保存失败: 无法读取的原文件未能复制保留: " + copied.reason, kNotice,
                                   MessageStyle::Plain);
         return;
       }
       keptAs = aside;
     }
     if (keptAs.empty()) {
-      platform_.dialogs.message(L"保存失败: 无法读取的原文件没有可以改名保留的名称。", kNotice, MessageStyle::Plain);
+      platform_.dialogs.message(L"保存失败: 无法读取的原文件没有可以复制保留的名称。", kNotice, MessageStyle::Plain);
       return;
     }
     userFileUnread_ = false;
   }
+  const std::wstring kept = keptAs.empty() ? L"" : L"\r\n无法读取的原文件已复制为 " + keptAs + L" 保留。";
   const FileResult written = platform_.files.replace(path, *bytes);
   if (!written) {
-    platform_.dialogs.message(L"保存失败: " + written.reason, kNotice, MessageStyle::Plain);
+    platform_.dialogs.message(L"保存失败: " + written.reason + kept, kNotice, MessageStyle::Plain);
     return;
   }
-  std::wstring text = L"保存成功!";
-  if (!keptAs.empty()) text += L"\r\n无法读取的原文件已改名为 " + keptAs + L" 保留。";
-  platform_.dialogs.message(text, kNotice, MessageStyle::Plain);
+  platform_.dialogs.message(L"保存成功!" + kept, kNotice, MessageStyle::Plain);
 }
 
 }  // namespace trova

@@ -76,13 +76,10 @@ void ChangeJournal::begin(const std::wstring& label) {
   copies_.clear();
   keys_.clear();
   files_recorded_.clear();
-  pendingCreation_.clear();
-  undoCreation_ = nullptr;
 }
 
 void ChangeJournal::end() {
   if (!open_) return;
-  if (!pendingCreation_.empty()) append({});
   open_ = false;
   record_.reset();
   if (!started_ || changed_) return;
@@ -121,23 +118,11 @@ bool ChangeJournal::start() {
 }
 
 bool ChangeJournal::append(const std::string& bytes) {
-  std::string out;
-  const std::string* write = &bytes;
-  if (!pendingCreation_.empty()) {
-    out = std::move(pendingCreation_) + bytes;
-    pendingCreation_.clear();
-    write = &out;
-  }
-  FileResult written = record_ ? record_->append(*write) : FileResult::failure(L"无法创建记录文件");
+  FileResult written = record_ ? record_->append(bytes) : FileResult::failure(L"无法创建记录文件");
   if (!written) {
     broken_ = true;
     failure_ = written.reason;
     noteHistoryFailure(failure_);
-  }
-  // A key made just now whose record cannot be written goes again.
-  if (auto undo = std::move(undoCreation_)) {
-    undoCreation_ = nullptr;
-    if (!written) undo();
   }
   return static_cast<bool>(written);
 }
@@ -178,20 +163,22 @@ bool ChangeJournal::keyCreating(const JournalKey& key) {
   return append(historyKeyCreated(key.full));
 }
 
-void ChangeJournal::keyCreated(const JournalKey& key, std::function<void()> undo) {
+bool ChangeJournal::keyCreated(const JournalKey& key) {
+  if (!open_) return true;
   KeyState& k = state(key);
   k.known = true;
-  if (!pendingCreation_.empty()) append({});  // one made key at a time waits
-  pendingCreation_ = k.recorded ? historyKeyAfter(key.full, true) : historyKeyCreated(key.full);
+  const std::string record = k.recorded ? historyKeyAfter(key.full, true) : historyKeyCreated(key.full);
   k.recorded = k.created = true;
-  undoCreation_ = std::move(undo);
+  return append(record);
 }
 
 bool ChangeJournal::keyDeleting(const JournalKey& key, const std::vector<RegFileValue>& values) {
   if (!open_) return true;
-  if (!start()) return false;
   KeyState& k = state(key);
-  if (k.recorded) return append(historyKeyAfter(key.full, false));
+  // Deleting a key this set made puts it back as the record says it was, so
+  // an action may take back its own key also when nothing more can be recorded.
+  if (!start()) return k.created;
+  if (k.recorded) return append(historyKeyAfter(key.full, false)) || k.created;
   k.recorded = true;
   // Values whose earlier state this set already holds keep that state.
   std::vector<RegFileValue> unrecorded;
@@ -268,8 +255,10 @@ class JournalingKey final : public RegKey {
   RegStatus deleteSubKey(std::wstring_view name) override;
 
  private:
-  // What the value holds now: read once, then as this key last saw or set it.
-  std::optional<RegValue> current(std::wstring_view name);
+  // What the value holds now (nothing: absent): read once, then as this key
+  // last saw or set it. A failed read is returned, and nothing may be changed
+  // then: the record would say the value was not there.
+  RegStatus current(std::wstring_view name, std::optional<RegValue>& out);
   // The key's name, made when first needed: most keys are only read.
   const JournalKey& keyName() {
     if (!name_) name_.emplace(fullKeyName(root_, path_));
@@ -315,10 +304,14 @@ RegStatus createRecorded(Registry& registry, ChangeJournal& journal, RegRoot roo
     if (parent.size() <= base.size()) break;
     const JournalKey name(fullKeyName(root, parent));
     if (journal.knownToExist(name)) break;
-    if (innerOpen(parent) == regerr::Ok) {
+    const RegStatus probe = innerOpen(parent);
+    if (probe == regerr::Ok) {
       journal.noteExists(name);
       break;
     }
+    // A key that may be there must not be recorded as made by this set: its
+    // undo would delete it.
+    if (probe != regerr::FileNotFound) return probe;
     missing.push_back(parent);
   }
   for (auto it = missing.rbegin(); it != missing.rend(); ++it)
@@ -333,12 +326,17 @@ RegStatus createRecorded(Registry& registry, ChangeJournal& journal, RegRoot roo
   auto key = std::make_unique<JournalingKey>(registry, journal, root, path, std::move(inner));
   const JournalKey name(fullKeyName(root, path));
   if (made) {
-    journal.keyCreated(name, [&registry, root, path] {
+    // Recorded before the key is handed out, as every change is: the action
+    // may end (and say what it did) right after this. A key whose record
+    // cannot be written goes again.
+    if (!journal.keyCreated(name)) {
+      key.reset();
       const std::size_t slash = path.rfind(L'\\');
       KeyPtr parentKey;
       if (registry.open(root, path.substr(0, slash == std::wstring::npos ? 0 : slash), parentKey) == regerr::Ok)
         parentKey->deleteSubKey(path.substr(slash == std::wstring::npos ? 0 : slash + 1));
-    });
+      return regerr::HistoryUnavailable;
+    }
     journal.changed();
   } else {
     journal.noteExists(name);
@@ -378,17 +376,23 @@ RegStatus JournalingKey::queryValue(std::wstring_view name, RegValue& out) {
   return s;
 }
 
-std::optional<RegValue> JournalingKey::current(std::wstring_view name) {
-  if (journal_.createdInSet(keyName())) return std::nullopt;  // a key made in this set held nothing
-  if (auto it = seen_.find(foldedName(name)); it != seen_.end()) return it->second;
+RegStatus JournalingKey::current(std::wstring_view name, std::optional<RegValue>& out) {
+  out.reset();
+  if (journal_.createdInSet(keyName())) return regerr::Ok;  // a key made in this set held nothing
+  if (auto it = seen_.find(foldedName(name)); it != seen_.end()) {
+    out = it->second;
+    return regerr::Ok;
+  }
   RegValue v;
-  if (queryValue(name, v) == regerr::Ok) return v;
-  return std::nullopt;
+  const RegStatus s = queryValue(name, v);
+  if (s == regerr::Ok) out = std::move(v);
+  return s == regerr::FileNotFound ? regerr::Ok : s;
 }
 
 RegStatus JournalingKey::setValue(std::wstring_view name, const RegValue& value) {
   if (!journal_.recording()) return inner_->setValue(name, value);
-  const std::optional<RegValue> before = current(name);
+  std::optional<RegValue> before;
+  if (const RegStatus unread = current(name, before); unread != regerr::Ok) return unread;
   if (before == value) return regerr::Ok;  // the same type and bytes: no change
   if (!journal_.valueChanging(keyName(), std::wstring(name), before, value)) return regerr::HistoryUnavailable;
   const RegStatus s = inner_->setValue(name, value);
@@ -401,7 +405,8 @@ RegStatus JournalingKey::setValue(std::wstring_view name, const RegValue& value)
 
 RegStatus JournalingKey::deleteValue(std::wstring_view name) {
   if (!journal_.recording()) return inner_->deleteValue(name);
-  const std::optional<RegValue> before = current(name);
+  std::optional<RegValue> before;
+  if (const RegStatus unread = current(name, before); unread != regerr::Ok) return unread;
   if (!before) return inner_->deleteValue(name);  // nothing to delete, nothing to record
   if (!journal_.valueChanging(keyName(), std::wstring(name), before, std::nullopt)) return regerr::HistoryUnavailable;
   const RegStatus s = inner_->deleteValue(name);
@@ -417,15 +422,22 @@ RegStatus JournalingKey::deleteSubKey(std::wstring_view name) {
   const JournalKey child(fullKeyName(root_, join(path_, name)));
   std::vector<RegFileValue> values;
   if (!journal_.createdInSet(child)) {
+    // Everything the key holds goes into the record, or nothing is deleted.
     KeyPtr doomed;
-    if (inner_->openSubKey(name, doomed) != regerr::Ok) return inner_->deleteSubKey(name);
+    RegStatus s = inner_->openSubKey(name, doomed);
+    if (s == regerr::FileNotFound) return inner_->deleteSubKey(name);  // nothing there to record
+    if (s != regerr::Ok) return s;
     std::wstring n;
     // A key with keys of its own is refused anyway; nothing to record then.
     if (doomed->enumSubKey(0, n) == regerr::Ok) return inner_->deleteSubKey(name);
-    for (std::uint32_t i = 0; doomed->enumValue(i, n) == regerr::Ok; ++i) {
+    std::uint32_t i = 0;
+    for (; (s = doomed->enumValue(i, n)) == regerr::Ok; ++i) {
       RegValue v;
-      if (doomed->queryValue(n, v) == regerr::Ok) values.push_back({n, v});
+      const RegStatus unread = doomed->queryValue(n, v);
+      if (unread == regerr::Ok) values.push_back({n, v});
+      else if (unread != regerr::FileNotFound) return unread;  // gone meanwhile: nothing to keep
     }
+    if (s != regerr::NoMoreItems) return s;
   }
   if (!journal_.keyDeleting(child, values)) return regerr::HistoryUnavailable;
   const RegStatus s = inner_->deleteSubKey(name);

@@ -58,9 +58,9 @@ class ChangeJournal {
                      const std::optional<RegValue>& after);
   // A key a creation is about to make (a parent along the path).
   bool keyCreating(const JournalKey& key);
-  // A key a creation just made, which only the system could tell: its record
-  // goes out with the set's next record; should that fail, `undo` removes the key.
-  void keyCreated(const JournalKey& key, std::function<void()> undo);
+  // A key a creation just made, which only the system could tell; false when
+  // its record could not be written (the key must go again then).
+  bool keyCreated(const JournalKey& key);
   bool keyDeleting(const JournalKey& key, const std::vector<RegFileValue>& values);
   bool fileChanging(const std::wstring& path, const std::optional<std::string>& before,
                     const std::optional<std::string>& after);
@@ -96,8 +96,6 @@ class ChangeJournal {
   std::vector<std::wstring> copies_;
   std::unordered_map<std::wstring, KeyState> keys_;
   std::unordered_set<std::wstring> files_recorded_;
-  std::string pendingCreation_;       // a made key's record, not yet written
-  std::function<void()> undoCreation_;
 };
 
 // The registry through the journal.

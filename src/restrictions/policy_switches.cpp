@@ -82,11 +82,15 @@ void tickWholePages(ListView& list, bool on) {
 
 void applyPolicySwitches(Registry& registry, ListView& list, ApplyReport& report) {
   KeyPtr key;
-  if (registry.open(Hive::CurrentUser, kPolicyKey, key) != regerr::Ok) {
+  if (const RegStatus opened = registry.open(Hive::CurrentUser, kPolicyKey, key); opened != regerr::Ok) {
+    // A key that is there but cannot be opened may hold policies to lift.
+    if (opened != regerr::FileNotFound) return void(report.note(opened, L"Internet选项限制"));
     // Nothing to lift where no policy is set; a key is made only to block.
     if (!anyTicked(list)) return;
-    if (!keyExists(registry, Hive::CurrentUser, browser::kBrowserKey))
-      return report.fail(L"Internet选项限制", kUnsupported);
+    KeyPtr browserKey;
+    const RegStatus browser = registry.open(Hive::CurrentUser, browser::kBrowserKey, browserKey);
+    if (browser == regerr::FileNotFound) return report.fail(L"Internet选项限制", kUnsupported);
+    if (!report.note(browser, L"Internet选项限制")) return;
     if (!report.note(registry.create(Hive::CurrentUser, kPolicyKey, key), L"Internet选项限制")) return;
   }
   ListFill fill(list);

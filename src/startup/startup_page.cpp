@@ -71,9 +71,11 @@ void StartupPage::Rewrite(int row, const StartupRow& entry, const std::wstring& 
   // plain string would no longer have its %VARIABLES% expanded at logon.
   RegType type = RegType::Sz;
   RegValue current;
-  if (run->queryValue(name, current) == regerr::Ok) {
+  if (RegStatus s = run->queryValue(name, current); s == regerr::Ok) {
     if (!current.isText()) return Fail(what, L"它的数据不是文本，未作修改");
     type = current.type;
+  } else if (s != regerr::FileNotFound) {
+    return Fail(what, describeFailure(s));  // its type is not known, so it is not written
   }
   if (RegStatus s = run->setValue(name, RegValue::text(command, type)); s != regerr::Ok)
     return Fail(what, describeFailure(s));

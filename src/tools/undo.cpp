@@ -33,38 +33,59 @@ struct Place {
   std::wstring path;
 };
 
-enum class Now { AsBefore, AsAfter, Other };
+// Unread: the place could not be looked at, so it is neither put back nor
+// counted as back.
+enum class Now { AsBefore, AsAfter, Other, Unread };
+
+// Only "not found" means absent; any other failure leaves the state unknown.
+bool absentOrFailed(RegStatus s, std::wstring& why) {
+  if (s != regerr::FileNotFound) why = L"无法读取: " + describeFailure(s);
+  return s == regerr::FileNotFound;
+}
 
 class Undo {
  public:
   Undo(Platform& platform, const std::wstring& folder) : p_(platform), folder_(folder) {}
 
-  Now compare(const Place& at) {
+  // What the place holds now; `why` says why it could not be read.
+  Now compare(const Place& at, std::wstring& why) {
     const HistoryPlace& r = *at.recorded;
     switch (r.kind) {
       case HistoryPlace::Kind::Value: {
         std::optional<RegValue> now;
         KeyPtr key;
-        if (p_.registry.open(at.hive, at.path, key) == regerr::Ok) {
+        RegStatus s = p_.registry.open(at.hive, at.path, key);
+        if (s == regerr::Ok) {
           RegValue v;
-          if (key->queryValue(r.name, v) == regerr::Ok) now = v;
+          s = key->queryValue(r.name, v);
+          if (s == regerr::Ok) now = v;
         }
+        if (s != regerr::Ok && !absentOrFailed(s, why)) return Now::Unread;
         return now == r.valueBefore ? Now::AsBefore : r.hasAfter && now == r.valueAfter ? Now::AsAfter : Now::Other;
       }
       case HistoryPlace::Kind::Key: {
-        const bool now = keyExists(p_.registry, at.hive, at.path);
+        KeyPtr key;
+        const RegStatus s = p_.registry.open(at.hive, at.path, key);
+        if (s != regerr::Ok && !absentOrFailed(s, why)) return Now::Unread;
+        const bool now = s == regerr::Ok;
         return now == r.keyBefore ? Now::AsBefore : r.hasAfter && now == r.keyAfter ? Now::AsAfter : Now::Other;
       }
       case HistoryPlace::Kind::File: {
         std::optional<FileDigest> now;
         if (p_.files.exists(r.path)) {
-          const auto bytes = p_.files.read(r.path);
-          if (!bytes) return Now::Other;
+          FileResult unread;
+          const auto bytes = p_.files.read(r.path, &unread);
+          if (!bytes) {
+            why = L"无法读取: " + unread.reason;
+            return Now::Unread;
+          }
           now = digestOf(*bytes);
         }
         if (r.hasAfter && now == r.fileAfter) return Now::AsAfter;
-        if (!now && r.copyBefore.empty()) return Now::AsBefore;
-        return Now::Other;
+        if (r.copyBefore.empty()) return now ? Now::Other : Now::AsBefore;
+        // A file the set did not get to replace after all still holds its copy's bytes.
+        const auto copy = now ? p_.files.read(joinPath(folder_, r.copyBefore)) : std::nullopt;
+        return copy && digestOf(*copy) == now ? Now::AsBefore : Now::Other;
       }
     }
     return Now::Other;
@@ -93,9 +114,14 @@ class Undo {
           return s == regerr::Ok ? std::wstring() : describeFailure(s);
         }
         // A key the set made goes only when nothing but what the set put in it was there.
-        if (p_.registry.open(at.hive, at.path, key) == regerr::Ok) {
+        if (RegStatus s = p_.registry.open(at.hive, at.path, key); s == regerr::Ok) {
           std::wstring name;
-          if (key->enumValue(0, name) == regerr::Ok || key->enumSubKey(0, name) == regerr::Ok) return kChanged;
+          s = key->enumValue(0, name);
+          if (s == regerr::NoMoreItems) s = key->enumSubKey(0, name);
+          if (s == regerr::Ok) return kChanged;
+          if (s != regerr::NoMoreItems) return describeFailure(s);
+        } else if (s != regerr::FileNotFound) {
+          return describeFailure(s);
         }
         key.reset();
         const std::size_t slash = at.path.rfind(L'\\');
@@ -175,10 +201,12 @@ UndoReport undoChangeSet(Platform& platform, const std::wstring& folder, const H
   // Look first, then put back: what a later action changed stays as it is.
   std::vector<const Place*> toRestore;
   for (const auto& p : places) {
-    switch (undo.compare(p)) {
+    std::wstring why;
+    switch (undo.compare(p, why)) {
       case Now::AsBefore: ++report.restored; break;  // nothing left to do
       case Now::AsAfter: toRestore.push_back(&p); break;
       case Now::Other: report.changedSince.push_back(describePlace(*p.recorded)); break;
+      case Now::Unread: report.failed.push_back(describePlace(*p.recorded) + L": " + why); break;
     }
   }
   // The last change first: values before the key made for them, a key

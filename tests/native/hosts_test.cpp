@@ -3,6 +3,7 @@
 // that fail without harm.
 #include <gtest/gtest.h>
 
+#include "fault_runner.h"
 #include "formats/hosts_file.h"
 #include "hosts/hosts_page.h"
 #include "platform/codepage.h"
@@ -247,6 +248,24 @@ TEST(HostsPage, ASaveThatCannotBeDoneLeavesTheFileWholeAndSaysWhy) {
     EXPECT_EQ(said.style, MessageStyle::Plain) << c.what;
     for (const auto& m : t.messages()) EXPECT_EQ(m.text.find(L"成功"), std::wstring::npos) << c.what;
   }
+}
+
+// DataBasePath may name the file Windows reads; when it cannot be read at the
+// load, no hosts file is saved over, wherever it is.
+TEST(HostsPage, AFolderThatCouldNotBeLookedUpIsNotSavedOver) {
+  Scene s;
+  s.reg().setText(Hive::LocalMachine, hosts::kTcpipParameters, hosts::kDataBasePath, L"D:\\etc");
+  s.files().files[MemoryFiles::key(L"D:\\etc\\hosts")] = "1.1.1.1 keep.example\r\n";
+  const auto files = s.files().files;
+  s.open(5);
+  s.fp.plan.arm(1);  // the load's first call: the key that holds DataBasePath
+  s.pickTab(4);
+  s.fp.plan.disarm();
+  ASSERT_EQ(s.dialogs().messages.size(), 1u);
+  EXPECT_NE(s.dialogs().messages[0].text.find(hosts::kDataBasePath), std::wstring::npos);
+  s.form.Click(L"Command_wzmybc");
+  EXPECT_EQ(s.files().files, files);
+  EXPECT_EQ(s.dialogs().messages.back().text.rfind(L"保存失败", 0), 0u);
 }
 
 }  // namespace
