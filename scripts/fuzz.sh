@@ -12,7 +12,7 @@ seconds=${1:-10}
 out="$root/build/fuzz"
 clang=$(command -v clang++-14 || command -v clang++) || { echo "fuzz: clang++ not found"; exit 2; }
 
-cmake -S "$root/tests/fuzz" -B "$out" -DCMAKE_CXX_COMPILER="$clang" -DCMAKE_BUILD_TYPE=Release >"$out.cfg.log" 2>&1 \
+cmake -S "$root/tests/fuzz" -B "$out" -DCMAKE_CXX_COMPILER="$clang" -DCMAKE_BUILD_TYPE= >"$out.cfg.log" 2>&1 \
   && cmake --build "$out" -j2 >"$out.build.log" 2>&1 \
   || { tail -40 "$out.cfg.log" "$out.build.log" 2>/dev/null; echo "fuzz: build failed"; exit 2; }
 
