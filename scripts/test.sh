@@ -2,9 +2,11 @@
 # Builds Trova twice and runs every test:
 #   1. natively on Linux: page logic and the in-memory platform, with
 #      AddressSanitizer and UndefinedBehaviorSanitizer;
-#   2. for Windows with MinGW-w64, run under Wine in a fresh prefix on a
+#   2. the parsers of outside data fuzzed for 10 s each (scripts/fuzz.sh),
+#      every target counting as one test;
+#   3. for Windows with MinGW-w64, run under Wine in a fresh prefix on a
 #      private Xvfb display: the Win32 backends and the real window.
-# Ends with one line "N passed, N failed" over both runs.
+# Ends with one line "N passed, N failed" over all runs.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -26,6 +28,9 @@ if [ -x "$root/build/native/tests/trova_tests" ]; then
   step "native tests"
   (cd "$root/build/native" && ctest --output-on-failure -j"$jobs") 2>&1 | tee "$logs/native-ctest" | grep -v -E '^ *([0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|Start +[0-9]+:)'
 fi
+
+step "fuzzing the parsers"
+bash "$root/scripts/fuzz.sh" 10 2>&1 | tee "$logs/fuzz"
 
 step "Windows build (MinGW-w64)"
 cmake -S "$root" -B "$root/build/mingw" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
@@ -55,6 +60,12 @@ for f in "$logs"/native-ctest "$logs"/wine-ctest; do
   passed=$((passed + total - bad))
   failed=$((failed + bad))
 done
+fuzz_passed=$(grep -cE '^fuzz [a-z_]+: .* passed$' "$logs/fuzz")
+fuzz_failed=$(grep -cE '^fuzz [a-z_]+: .* FAILED' "$logs/fuzz")
+grep -q '^fuzz: ' "$logs/fuzz" && fuzz_failed=$((fuzz_failed + 1))  # not built, nothing ran
+[ $((fuzz_passed + fuzz_failed)) -gt 0 ] || fuzz_failed=1
+passed=$((passed + fuzz_passed))
+failed=$((failed + fuzz_failed))
 [ -f "$logs/native-ctest" ] && [ -f "$logs/wine-ctest" ] || status=1
 [ "$failed" -eq 0 ] || status=1
 echo

@@ -174,10 +174,7 @@ std::optional<HistoryRecord> readHistory(std::string_view bytes) {
   bytes = wholeLines(bytes);
   const RegFileParse regedit = readRegFile(bytes);
   if (!regedit.error.empty() || bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF) return std::nullopt;
-  std::wstring text;
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-    text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                        (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+  const std::wstring text = fromUtf16Text(bytes.substr(2));
   std::vector<std::wstring> lines;
   for (std::size_t start = 0; start <= text.size();) {
     std::size_t end = text.find(L'\n', start);
@@ -226,20 +223,25 @@ std::optional<HistoryRecord> readHistory(std::string_view bytes) {
         }
         continue;
       }
-      // "[key]", "[-key]", or "[key] value".
+      // "[key]", "[-key]", or "[key] value". A key's name may hold "] \"", so
+      // the split is the first that gives back the value exactly as written; a
+      // value never ends in "]".
       const bool gone = startsWith(rest, L"[-");
-      std::size_t close = rest.find(L"] \"");
-      if (close == std::wstring::npos) close = rest.find(L"] @");
-      if (close == std::wstring::npos) close = rest.size() - 1;
-      if (rest[close] != L']') return std::nullopt;
-      const std::wstring path = rest.substr(gone ? 2 : 1, close - (gone ? 2 : 1));
-      if (close + 1 < rest.size()) {
-        const auto v = parseRegValueText(rest.substr(close + 2), RegFileVersion::Version5);
-        if (!v) return std::nullopt;
-        HistoryPlace& p = places.value(path, v->name);
+      const std::size_t from = gone ? 2 : 1;
+      if (rest.back() != L']') {
+        std::optional<RegFileValue> v;
+        std::size_t close = rest.find(L"] ", from);
+        for (; close != std::wstring::npos; close = rest.find(L"] ", close + 1)) {
+          const std::wstring written = rest.substr(close + 2);
+          v = parseRegValueText(written, RegFileVersion::Version5);
+          if (v && regValueText(*v, RegFileVersion::Version5, false) == written) break;
+        }
+        if (close == std::wstring::npos) return std::nullopt;
+        HistoryPlace& p = places.value(rest.substr(from, close - from), v->name);
         p.valueAfter = v->value;
         p.hasAfter = true;
       } else {
+        const std::wstring path = rest.substr(from, rest.size() - 1 - from);
         const bool known = places.has(HistoryPlace::Kind::Key, path, L"");
         HistoryPlace& p = places.key(path);
         if (!known) p.keyBefore = true;  // met first here: it was there before

@@ -75,7 +75,9 @@ std::string writeHostsFile(const ByteLines& entries) {
 
 std::optional<std::string> hostsEntry(const std::wstring& address, const std::wstring& site) {
   const std::wstring line = address + kHostsEntryGap + site;
-  if (line.find_first_of(L"\r\n") != std::wstring::npos) return std::nullopt;
+  // A line that breaks, or that starts with "#" (a comment, which reading skips),
+  // would not come back from the file as this entry.
+  if (line.find_first_of(L"\r\n") != std::wstring::npos || line[0] == L'#') return std::nullopt;
   std::string bytes = toAnsi(line);
   if (fromAnsi(bytes) != line) return std::nullopt;
   return bytes;

@@ -31,7 +31,8 @@ ByteLines readHostsEntries(std::string bytes);
 std::string writeHostsFile(const ByteLines& entries);
 
 // The line for an address and a site, in the ANSI code page, or nothing when
-// the code page cannot hold a character of it or it would break into lines.
+// the code page cannot hold a character of it, it would break into lines, or it
+// would start with "#" and so be a comment.
 std::optional<std::string> hostsEntry(const std::wstring& address, const std::wstring& site);
 
 }  // namespace trova

@@ -141,23 +141,6 @@ std::string encode(const std::vector<std::wstring>& lines, RegFileVersion versio
 
 // ---- reading ------------------------------------------------------------------
 
-std::wstring decodeUtf16All(std::string_view bytes) {
-  std::wstring out;
-  std::wstring piece;
-  // fromUtf16Bytes stops at a NUL; a file may hold one anywhere, so decode runs.
-  std::size_t start = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    if (bytes[i] == 0 && bytes[i + 1] == 0) {
-      out += fromUtf16Bytes(reinterpret_cast<const std::uint8_t*>(bytes.data()) + start, i - start);
-      out.push_back(L'\0');
-      start = i + 2;
-    }
-  }
-  const std::size_t even = bytes.size() - (bytes.size() - start) % 2;
-  if (even > start) out += fromUtf16Bytes(reinterpret_cast<const std::uint8_t*>(bytes.data()) + start, even - start);
-  return out;
-}
-
 struct Reader {
   std::vector<std::wstring> lines;
   std::size_t at = 0;
@@ -312,6 +295,22 @@ struct Reader {
 
 }  // namespace
 
+std::wstring fromUtf16Text(std::string_view bytes) {
+  std::wstring out;
+  // fromUtf16Bytes stops at a NUL; a file may hold one anywhere, so decode runs.
+  std::size_t start = 0;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    if (bytes[i] == 0 && bytes[i + 1] == 0) {
+      out += fromUtf16Bytes(reinterpret_cast<const std::uint8_t*>(bytes.data()) + start, i - start);
+      out.push_back(L'\0');
+      start = i + 2;
+    }
+  }
+  const std::size_t even = bytes.size() - (bytes.size() - start) % 2;
+  if (even > start) out += fromUtf16Bytes(reinterpret_cast<const std::uint8_t*>(bytes.data()) + start, even - start);
+  return out;
+}
+
 std::wstring rootName(Hive hive) {
   switch (hive) {
     case Hive::ClassesRoot: return L"HKEY_CLASSES_ROOT";
@@ -338,7 +337,7 @@ RegFileParse readRegFile(std::string_view bytes) {
   std::wstring text;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    text = decodeUtf16All(bytes.substr(2));
+    text = fromUtf16Text(bytes.substr(2));
   } else {
     text = fromAnsi(bytes);
   }

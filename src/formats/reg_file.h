@@ -63,6 +63,9 @@ std::wstring regValueText(const RegFileValue& value, RegFileVersion version, boo
 // The value of one such line (continuations joined), or nothing.
 std::optional<RegFileValue> parseRegValueText(const std::wstring& line, RegFileVersion version);
 
+// The text of UTF-16 LE bytes (after the byte-order mark), NUL units included.
+std::wstring fromUtf16Text(std::string_view bytes);
+
 // The full name of a root as registry files write it ("HKEY_CURRENT_USER").
 std::wstring rootName(Hive hive);
 

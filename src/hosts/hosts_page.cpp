@@ -90,8 +90,10 @@ void HostsPage::Command_wzmytj_Click() {
       platform_.dialogs.input(L"输入IP地址,如需屏蔽,输入127.0.0.255", kAddTitle, L"127.0.0.255").value_or(L"");
   const std::optional<std::string> line = hostsEntry(address, site);
   if (!line) {
-    platform_.dialogs.message(std::wstring(kAddFailed) + L"\r\n网站地址或IP地址中有换行或系统代码页无法保存的字符。", L"",
-                              MessageStyle::Plain);
+    platform_.dialogs.message(std::wstring(kAddFailed) +
+                                  L"\r\n网站地址或IP地址中有换行或系统代码页无法保存的字符，"
+                                  L"或IP地址以#开头(那样是一行注释)。",
+                              L"", MessageStyle::Plain);
     return;
   }
   List_wzmy.add(*line);

@@ -108,6 +108,7 @@ TEST(HostsFile, AnAddedLineIsInTheAnsiCodePageOrNotAtAll) {
   EXPECT_EQ(hostsEntry(L"127.0.0.1", L"例子.com"), "127.0.0.1      " + kGbkLine.substr(10));
   EXPECT_EQ(hostsEntry(L"127.0.0.1", L"snow\u2603.com"), std::nullopt) << "GBK has no snowman";
   EXPECT_EQ(hostsEntry(L"127.0.0.1", L"a.com\r\n0.0.0.0 b.com"), std::nullopt);
+  EXPECT_EQ(hostsEntry(L"#127.0.0.1", L"a.com"), std::nullopt) << "a comment, which reading skips";
 }
 
 // ---- The page ------------------------------------------------------------------
