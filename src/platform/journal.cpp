@@ -137,10 +137,21 @@ void ChangeJournal::prune() {
   }
 }
 
+bool ChangeJournal::recordable(std::wstring_view keyName, std::wstring_view valueName) {
+  // A registry file holds one name per line: a name with a line break in it
+  // cannot be written so that it reads back, and so cannot be undone.
+  if (keyName.find_first_of(L"\r\n") == std::wstring_view::npos &&
+      valueName.find_first_of(L"\r\n") == std::wstring_view::npos)
+    return true;
+  failure_ = L"名称中含有换行符，记录中写不下";
+  noteHistoryFailure(failure_);
+  return false;
+}
+
 bool ChangeJournal::valueChanging(const JournalKey& key, const std::wstring& name,
                                   const std::optional<RegValue>& before, const std::optional<RegValue>& after) {
   if (!open_) return true;
-  if (!start()) return false;
+  if (!recordable(key.full, name) || !start()) return false;
   KeyState& k = state(key);
   if (k.created || !k.values.insert(foldedText(name)).second)
     return append(historyValueAfter(key.full, name, after));
@@ -172,6 +183,9 @@ bool ChangeJournal::keyDeleting(const JournalKey& key, const std::vector<RegFile
   // Deleting a key this set made puts it back as the record says it was, so
   // an action may take back its own key also when nothing more can be recorded.
   if (!start()) return k.created;
+  if (!recordable(key.full)) return false;
+  for (const auto& v : values)
+    if (!recordable({}, v.name)) return false;
   if (k.recorded) return append(historyKeyAfter(key.full, false)) || k.created;
   k.recorded = true;
   // Values whose earlier state this set already holds keep that state.

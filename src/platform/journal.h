@@ -56,6 +56,9 @@ class ChangeJournal {
   // record could not be written: the change must not happen then.
   bool valueChanging(const JournalKey& key, const std::wstring& name, const std::optional<RegValue>& before,
                      const std::optional<RegValue>& after);
+  // False (with the reason noted) when a name cannot be recorded: the change
+  // must not happen then, though the set stays usable.
+  bool recordable(std::wstring_view keyName, std::wstring_view valueName = {});
   // A key a creation is about to make (a parent along the path).
   bool keyCreating(const JournalKey& key);
   // A key a creation just made, which only the system could tell; false when

@@ -94,7 +94,7 @@ RegStatus createRecorded(Registry& registry, ChangeJournal& journal, RegRoot roo
   for (auto it = missing.rbegin(); it != missing.rend(); ++it)
     if (!journal.keyCreating(JournalKey(fullKeyName(root, *it)))) return regerr::HistoryUnavailable;
   // The record must be writable before anything is made.
-  if (!journal.ready()) return regerr::HistoryUnavailable;
+  if (!journal.recordable(fullKeyName(root, path)) || !journal.ready()) return regerr::HistoryUnavailable;
   KeyPtr inner;
   bool made = false;
   const RegStatus s = innerCreate(inner, &made);

@@ -196,6 +196,29 @@ TEST(ChangeHistory, NothingChangedLeavesNoEntryAndNoRecordMeansNoChange) {
   j.action(L"unrecorded", [&] { s = j.registry.create(Hive::CurrentUser, L"Software\\B\\C", made); });
   EXPECT_EQ(s, regerr::HistoryUnavailable);
   EXPECT_FALSE(j.mp.registry.exists(Hive::CurrentUser, L"Software\\B"));
+  j.mp.files.readOnly.clear();
+
+  // A name with a line break cannot be written into the record: that change is
+  // refused, while the rest of the action is recorded and undone as usual.
+  j.mp.registry.setDword(Hive::CurrentUser, L"Software\\A", L"line\nbreak", 2);
+  j.mp.registry.createKey(Hive::CurrentUser, L"Software\\A\\key\rname");
+  RegStatus value = regerr::Ok, key = regerr::Ok, create = regerr::Ok;
+  j.action(L"names", [&] {
+    value = a->deleteValue(L"line\nbreak");
+    key = a->deleteSubKey(L"key\rname");
+    create = j.registry.create(Hive::CurrentUser, L"Software\\new\nkey", made);
+    a->setValue(L"v", RegValue::dword(3));
+  });
+  EXPECT_EQ(value, regerr::HistoryUnavailable);
+  EXPECT_EQ(key, regerr::HistoryUnavailable);
+  EXPECT_EQ(create, regerr::HistoryUnavailable);
+  EXPECT_NE(describeFailure(value).find(L"换行符"), std::wstring::npos);
+  EXPECT_TRUE(j.mp.registry.value(Hive::CurrentUser, L"Software\\A", L"line\nbreak").has_value());
+  EXPECT_TRUE(j.mp.registry.exists(Hive::CurrentUser, L"Software\\A\\key\rname"));
+  EXPECT_FALSE(j.mp.registry.exists(Hive::CurrentUser, L"Software\\new\nkey"));
+  ASSERT_EQ(j.sets().size(), 1u);
+  j.undoLast();
+  EXPECT_EQ(j.mp.registry.value(Hive::CurrentUser, L"Software\\A", L"v"), RegValue::dword(1));
 }
 
 TEST(ChangeHistory, KeepsTheNewestHundredSets) {
