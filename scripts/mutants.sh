@@ -70,6 +70,7 @@ while IFS=$'\t' read -r file from to tests || [ -n "$file" ]; do
   [ -n "$filter" ] && [[ "$file $from" != *"$filter"* ]] && continue
   total=$((total + 1))
   name="$file: $from -> $to"
+  echo "=== $name" >>"$log"  # the log then tells which tests caught which fault
   if ! apply "$tree/$file" "$from" "$to"; then
     echo "NOT APPLIED  $name  (the text is not in the file exactly once)"
     continue
