@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Wine benchmarks (tests/bench/*_wine.cpp) with MinGW-w64 and runs
+# Builds the Wine benchmarks (bench/*_wine.cpp) with MinGW-w64 and runs
 # each under Wine, printing its figures. Not a test: nothing here passes or
 # fails on speed.
 #
@@ -15,10 +15,10 @@ build=$(realpath -m "${1:-$root/build/bench-mingw}")
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 targets=()
-for src in "$root"/tests/bench/*_wine.cpp; do
+for src in "$root"/bench/*_wine.cpp; do
   [ -e "$src" ] && targets+=("$(basename "$src" .cpp)")
 done
-[ ${#targets[@]} -gt 0 ] || { echo "no Wine benchmarks in tests/bench"; exit 1; }
+[ ${#targets[@]} -gt 0 ] || { echo "no Wine benchmarks in bench"; exit 1; }
 
 echo "building ${targets[*]} in $build" >&2
 if ! { cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
@@ -38,6 +38,6 @@ status=0
 for t in "${targets[@]}"; do
   echo
   echo "== $t"
-  (cd "$build/tests" && timeout 600 "$WINE" "./$t.exe") </dev/null || { echo "$t failed" >&2; status=1; }
+  (cd "$build/bench" && timeout 600 "$WINE" "./$t.exe") </dev/null || { echo "$t failed" >&2; status=1; }
 done
 exit $status

@@ -18,6 +18,6 @@ bash "$root/scripts/seed-demo.sh"
 out="$root/build/shots"
 rm -rf "$out"
 mkdir -p "$out"
-"$WINE" "$root/build/mingw/tests/trova_screenshots.exe" "Z:${out//\//\\}"
+"$WINE" "$root/build/mingw/tools/trova_screenshots.exe" "Z:${out//\//\\}"
 for f in "$out"/*.bmp; do convert "$f" "${f%.bmp}.png" && rm -f "$f"; done
 ls "$out"
