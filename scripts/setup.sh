@@ -9,7 +9,8 @@ pkgs=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
       libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1
       xvfb xauth x11-utils imagemagick
       fonts-wqy-microhei locales cmake g++ make googletest
-      clang-14 libclang-rt-14-dev)  # the parser fuzz targets: clang, libFuzzer, ASan/UBSan runtimes
+      clang-14 libclang-rt-14-dev  # the parser fuzz targets: clang, libFuzzer, ASan/UBSan runtimes
+      python3)  # scripts/mutants.sh puts its faults in with it
 need=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")

@@ -68,6 +68,14 @@ passed=$((passed + fuzz_passed))
 failed=$((failed + fuzz_failed))
 [ -f "$logs/native-ctest" ] && [ -f "$logs/wine-ctest" ] || status=1
 [ "$failed" -eq 0 ] || status=1
+# The project keeps its tests at most a third of its code: the ratio is printed
+# with every run so that growth shows. Benchmarks (bench/) and tools (tools/)
+# are not tests; generated sources live in the build folders, not here.
+lines() { find "$@" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.sh' \) -exec cat {} + | wc -l; }
+code_lines=$(lines "$root/src")
+test_lines=$(lines "$root/tests")
+ratio=$(awk -v t="$test_lines" -v c="$code_lines" 'BEGIN { printf "%.2f", t / c }')
 echo
+echo "tests $test_lines lines, code $code_lines lines: $ratio"
 echo "$passed passed, $failed failed"
 exit $status
