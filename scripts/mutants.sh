@@ -3,7 +3,8 @@
 # one at a time, and runs the tests against it: a fault no test catches is a
 # hole in the tests.
 #
-#   scripts/mutants.sh [--wine] [name-filter]
+#   scripts/mutants.sh [--wine] [filter]    (filter: a regular expression over
+#                                           "file text", e.g. 'src/hosts|journal')
 #
 # Each line of the list names a file below the checkout, a piece of text that
 # occurs in it exactly once ("\n" for a line break), what to put in its
@@ -67,7 +68,7 @@ total=0
 skipped=0
 while IFS=$'\t' read -r file from to tests || [ -n "$file" ]; do
   case "$file" in '' | '#'*) continue ;; esac
-  [ -n "$filter" ] && [[ "$file $from" != *"$filter"* ]] && continue
+  [ -n "$filter" ] && ! [[ "$file $from" =~ $filter ]] && continue
   total=$((total + 1))
   name="$file: $from -> $to"
   echo "=== $name" >>"$log"  # the log then tells which tests caught which fault
