@@ -36,13 +36,6 @@ struct FormFixture {
     for (int r = 0; r < list.rowCount(); ++r) cells.push_back(list.cell(r, c));
     return cells;
   }
-  // Selects the first row whose column `c` reads `text`.
-  void select(ListView& list, int c, const std::wstring& text) {
-    const Cells texts = column(list, c);
-    const auto at = std::find(texts.begin(), texts.end(), text);
-    ASSERT_NE(at, texts.end()) << "no row reads " << toUtf8(text);
-    list.selectRow(static_cast<int>(at - texts.begin()));
-  }
   Cells said() {  // the texts of the messages shown so far
     Cells texts;
     for (const auto& m : mp.dialogs.messages) texts.push_back(m.text);
