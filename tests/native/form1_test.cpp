@@ -1,162 +1,111 @@
-// The main window's frame: the page table against the design, start-up, the
-// page switch and the menu commands.
-#include <gtest/gtest.h>
-
-#include <fstream>
+// The main window's frame (routes, start-up, page switch) and what its lists share: sort, details, select all/none.
 #include <set>
-#include <sstream>
 
 #include "app/form1_design.h"
+#include "app/list_behaviour.h"
+#include "immunity/immunity_page.h"
 #include "support/form_fixture.h"
 
 namespace trova::test {
 namespace {
 
-std::string ascii(const std::wstring& s) { return std::string(s.begin(), s.end()); }
-
-TEST(PageTable, EveryRoutedNameIsDesignedAndEveryButtonAndMenuItemIsHandled) {
-  FormFixture f;
-  std::set<std::wstring> designed;
-  for (const auto& d : form1Design()) designed.insert(d.name);
-  for (const auto& m : menuBarDesign()) designed.insert(m.name);
-  for (const auto& p : popupDesign()) designed.insert(p.item.name);
-
-  const Routes& r = f.form.routes();
-  auto expectDesigned = [&](const auto& routes, const char* kind) {
-    for (const auto& [name, handler] : routes) {
-      EXPECT_TRUE(designed.count(name)) << kind << " routed to " << ascii(name) << ", which the design lacks";
-      EXPECT_TRUE(handler) << ascii(name);
-    }
-  };
-  expectDesigned(r.click, "a click");
-  expectDesigned(r.columnClick, "a column click");
-  expectDesigned(r.rowClick, "a row click");
-  expectDesigned(r.rightButtonUp, "a right click");
-
-  std::vector<std::wstring> clickable;
-  for (const auto& d : form1Design())
-    if (d.kind == Kind::Button) clickable.push_back(d.name);
-  for (const auto& m : menuBarDesign()) clickable.push_back(m.name);
-  for (const auto& p : popupDesign()) clickable.push_back(p.item.name);
-  for (const auto& name : clickable) EXPECT_TRUE(r.click.count(name)) << ascii(name) << " has no handler";
-}
-
-TEST(PageTable, TheTabStripShowsOnePagePerMainTab) {
-  EXPECT_EQ(mainTabCaptions(), (std::vector<std::wstring>{L"插件免疫", L"插件管理", L"系统设置", L"网站免疫", L"工具"}));
-  const ControlDesign* strip = findDesign(L"TabStrip_cjmy");
-  ASSERT_NE(strip, nullptr);
-  EXPECT_EQ(strip->items, mainTabCaptions());
-  EXPECT_EQ(pageCaptionOf(L"Command_cjmy"), L"插件免疫");
-  EXPECT_EQ(pageCaptionOf(L"Command_ysql"), L"系统清理");
-  EXPECT_EQ(pageCaptionOf(L"Command_yhzdybc"), L"用户自定义");
-}
-
-TEST(Form1Startup, StepsRunInTheDesignsOrder) {
-  FormFixture f;
-  std::vector<StartupStep> steps;
-  for (const auto& s : f.form.routes().startup) steps.push_back(s.step);
-  EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()));
-  ASSERT_FALSE(steps.empty());
-  EXPECT_EQ(steps.front(), StartupStep::KnownControls) << "the immunity lists read the catalogue";
-  EXPECT_EQ(steps.back(), StartupStep::UserEntries);
-}
-
-TEST(Form1Startup, NoticesWaitForTheWindow) {
-  FormFixture f;
-  f.mp.files.files[MemoryFiles::key(L"C:\\Trova\\cisid.dat")] = std::string("\x03\x00\x05", 3);  // a cut record
-  f.form.Form_Load();
-  EXPECT_TRUE(f.mp.dialogs.messages.empty()) << "nothing is shown before the window is";
-  f.form.ShowStartupNotices();
-  ASSERT_EQ(f.mp.dialogs.messages.size(), 1u);
-  EXPECT_EQ(f.mp.dialogs.messages[0].style, MessageStyle::Plain);
-  f.form.Click(L"cd_gytrova");
-  EXPECT_EQ(f.mp.dialogs.messages.size(), 2u) << "after start-up, boxes show at once";
-}
-
-struct PageSwitch : ::testing::Test {
-  FormFixture f;
-  std::vector<bool> visiblePages() {
-    std::vector<bool> v;
-    for (int i = 0; i < 5; ++i) v.push_back(f.ui.panel(mainPageName(i)).visible());
-    return v;
-  }
+struct Window : ::testing::Test, FormFixture {
+  ListView& immunity(int t) { return ui.listView(L"ListView_cjmy(" + std::to_wstring(t) + L")"); }
+  void fill(int t) { for (auto id : {L"2", L"3", L"1"}) immunity(t).addRow({L"n", id, L"?"}, false, ImmunityRow{id}); }
 };
 
-TEST_F(PageSwitch, ShowsExactlyThePickedPage) {
-  for (int n = 1; n <= 5; ++n) {
-    f.pickTab(n);
-    std::vector<bool> expected(5, false);
-    expected[static_cast<std::size_t>(n - 1)] = true;
-    EXPECT_EQ(visiblePages(), expected) << "tab " << n;
+TEST_F(Window, EveryRoutedNameIsDesignedAndEveryButtonAndMenuItemIsHandled) {
+  std::set<std::wstring> designed, clickable;
+  for (const auto& d : form1Design()) (d.kind == Kind::Button ? clickable : designed).insert(d.name);
+  for (const auto& m : menuBarDesign()) clickable.insert(m.name);
+  for (const auto& p : popupDesign()) clickable.insert(p.item.name);
+  designed.insert(clickable.begin(), clickable.end());
+  const Routes& r = form.routes();
+  const auto expectDesigned = [&](const auto& routes) {
+    for (const auto& [name, handler] : routes) EXPECT_TRUE(designed.count(name)) << toUtf8(name) << " is not designed";
+  };
+  expectDesigned(r.click), expectDesigned(r.columnClick), expectDesigned(r.rowClick), expectDesigned(r.rightButtonUp);
+  for (const auto& name : clickable) EXPECT_TRUE(r.click.count(name)) << toUtf8(name) << " has no handler";
+}
+
+TEST_F(Window, StartUpStepsRunInOrderAndTheirNoticesWaitForTheWindow) {
+  std::vector<StartupStep> steps;
+  for (const auto& s : form.routes().startup) steps.push_back(s.step);
+  EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()) && steps.at(0) == StartupStep::KnownControls);
+  mp.files.files[MemoryFiles::key(L"C:\\Trova\\cisid.dat")] = std::string("\x03\x00\x05", 3);  // a cut record
+  form.Form_Load();
+  EXPECT_TRUE(said().empty()) << "nothing is shown before the window is";
+  form.ShowStartupNotices();
+  ASSERT_EQ(said().size(), 1u);
+  EXPECT_NE(said()[0].find(L"1条记录已损坏"), std::wstring::npos);
+  form.Click(L"cd_gytrova");
+  EXPECT_EQ(said().back(), L"Trova build 2007.05.04") << "after start-up, boxes show at once";
+}
+
+// Each pick shows its page, reloads what that page lists and rewrites the add-on count.
+TEST_F(Window, APickShowsItsPageAndReloadsOnlyWhatItShows) {
+  ListView &addons = ui.listView(L"ListView_cjgl"), &startup = ui.listView(L"ListView_qdxm");
+  reg().setText(Hive::CurrentUser, L"Software\\Microsoft\\Internet Explorer\\MenuExt\\A", L"", L"a.htm");
+  reg().setText(Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"I", L"x.exe");
+  const struct { int tab, addons, startup; } picks[] = {{1, 0, 0}, {4, 0, 0}, {2, 1, 0}, {5, 0, 0}, {3, 0, 1}};
+  for (const auto& p : picks) {
+    addons.clear();
+    startup.clear();
+    pickTab(p.tab);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(ui.panel(mainPageName(i)).visible(), i == p.tab - 1) << p.tab;
+    EXPECT_EQ(std::pair(addons.rowCount(), startup.rowCount()), std::pair(p.addons, p.startup)) << p.tab;
+    EXPECT_EQ(addons.header(0), L"插件名称,总" + std::to_wstring(p.addons) + L"个") << p.tab;
   }
+  ui.tabs(L"TabStrip_cjmy").setCurrent(-1);
+  form.Click(L"TabStrip_cjmy");
+  EXPECT_TRUE(ui.panel(mainPageName(2)).visible()) << "no tab picked changes nothing";
 }
 
-TEST_F(PageSwitch, NoSelectedTabChangesNothing) {
-  f.pickTab(2);
-  f.ui.tabs(L"TabStrip_cjmy").setCurrent(-1);
-  f.form.Click(L"TabStrip_cjmy");
-  EXPECT_EQ(visiblePages(), (std::vector<bool>{false, true, false, false, false}));
+// A click on the sort column flips it; another column sorts ascending, case ignored.
+TEST_F(Window, HeaderClicksSortEachListOnItsOwn) {
+  const std::wstring bars = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+  for (auto [id, name] : {std::pair(L"{C}", L"Beta"), std::pair(L"{A}", L"Gamma"), std::pair(L"{B}", L"alpha")})
+    reg().setText(Hive::LocalMachine, bars, id, name);
+  pickTab(2);
+  const std::pair<int, Cells> clicks[] = {
+      {0, {L"alpha", L"Beta", L"Gamma"}}, {0, {L"Gamma", L"Beta", L"alpha"}}, {0, {L"alpha", L"Beta", L"Gamma"}},
+      {1, {L"Gamma", L"alpha", L"Beta"}}, {1, {L"Beta", L"alpha", L"Gamma"}}, {5, {L"Beta", L"alpha", L"Gamma"}}};
+  for (const auto& [at, names] : clicks) {
+    form.ColumnClick(L"ListView_cjgl", at);
+    EXPECT_EQ(column(ui.listView(L"ListView_cjgl"), 0), names) << at;
+  }
+  for (int t : {0, 2}) fill(t);  // each immunity list sorts on its own
+  form.ColumnClick(L"ListView_cjmy(2)", 1);
+  EXPECT_EQ(column(immunity(2), 1), (Cells{L"1", L"2", L"3"}));
+  EXPECT_EQ(column(immunity(0), 1), (Cells{L"2", L"3", L"1"}));
 }
 
-TEST_F(PageSwitch, ReloadsOnlyWhatThePickedTabShows) {
-  f.reg().setText(Hive::CurrentUser, L"Software\\Microsoft\\Internet Explorer\\MenuExt\\A", L"", L"a.htm");
-  f.reg().setText(Hive::CurrentUser, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Item", L"x.exe");
-  f.pickTab(1);
-  f.pickTab(4);
-  EXPECT_EQ(f.ui.listView(L"ListView_cjgl").rowCount(), 0);
-  EXPECT_EQ(f.ui.listView(L"ListView_qdxm").rowCount(), 0);
-  f.pickTab(2);
-  EXPECT_EQ(f.ui.listView(L"ListView_cjgl").rowCount(), 1);
-  EXPECT_EQ(f.ui.listView(L"ListView_qdxm").rowCount(), 0);
-  f.pickTab(3);
-  EXPECT_EQ(f.ui.listView(L"ListView_qdxm").rowCount(), 1);
+// Details look up the selected row of the list in view, escaped so the term cannot change the address.
+TEST_F(Window, MenusAndDetailsLookTheSelectedRowOfTheListInViewUp) {
+  for (auto list : {L"ListView_cjgl", L"ListView_cjmy(0)", L"ListView_cjmy(3)", L"ListView_qdxm", L"ListView_ysql"})
+    form.RightButtonUp(list);
+  EXPECT_EQ(ui.menus().shown, (Cells{L"cd_cjglyj", L"cd_cjmyyj", L"cd_cjmyyj", L"cd_qdxm"}));
+  fill(1);
+  immunity(1).selectRow(2);
+  for (int tab : {1, 2}) {  // tab 2's list has no selection
+    ui.tabs(L"SSTab_cjmy").setCurrent(tab);
+    form.Click(L"cd_cjmyxxxx");
+  }
+  ui.listView(L"ListView_rjxz").addRow({L"Zip & Co#1"});
+  ui.listView(L"ListView_rjxz").selectRow(0);
+  form.Click(L"cd_rjxzxxxx");
+  EXPECT_EQ(mp.shell.opened, (Cells{searchAddressFor(L"1"), kSearchAddress + std::wstring(L"Zip%20%26%20Co%231")}));
 }
 
-TEST_F(PageSwitch, EveryPickRewritesTheAddonCount) {
-  ListView& addons = f.ui.listView(L"ListView_cjgl");
-  f.pickTab(1);
-  EXPECT_EQ(addons.header(0), L"插件名称,总0个") << "set even before the list was loaded";
-  f.reg().setText(Hive::CurrentUser, L"Software\\Microsoft\\Internet Explorer\\MenuExt\\A", L"", L"a.htm");
-  f.reg().setText(Hive::CurrentUser, L"Software\\Microsoft\\Internet Explorer\\MenuExt\\B", L"", L"b.htm");
-  f.pickTab(2);
-  EXPECT_EQ(addons.header(0), L"插件名称,总2个");
-  addons.removeRow(0);  // as a delete on the page would
-  f.pickTab(4);
-  EXPECT_EQ(addons.header(0), L"插件名称,总1个") << "the count of what the list holds now";
-  f.pickTab(2);
-  EXPECT_EQ(addons.rowCount(), 2) << "refilled, not appended to";
-  EXPECT_EQ(addons.header(0), L"插件名称,总2个");
-}
-
-// An administrator is asked to elevate at start (a repair tool needs the rights
-// to HKEY_LOCAL_MACHINE and the hosts file); a standard user still runs it.
-TEST(Form1Manifest, AsksForTheHighestRightsTheUserHas) {
-  std::ifstream in(TROVA_SOURCE_DIR "/src/win32/trova.manifest");
-  ASSERT_TRUE(in);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find(R"(<requestedExecutionLevel level="highestAvailable" uiAccess="false"/>)"),
-            std::string::npos);
-}
-
-TEST(Form1Menus, OpenTheSiteAndMailAndShowTheAboutBox) {
-  FormFixture f;
-  f.form.Click(L"cd_gfwz");
-  f.form.Click(L"cd_lxwm");
-  ASSERT_EQ(f.mp.shell.opened.size(), 2u);
-  EXPECT_EQ(f.mp.shell.opened[0].rfind(L"https://", 0), 0u);
-  EXPECT_EQ(f.mp.shell.opened[1].rfind(L"mailto:", 0), 0u);
-  f.form.Click(L"cd_gytrova");
-  ASSERT_EQ(f.mp.dialogs.messages.size(), 1u);
-  EXPECT_EQ(f.mp.dialogs.messages[0].text, L"Trova build 2007.05.04");
-  EXPECT_EQ(f.mp.dialogs.messages[0].title, L"Trova");
-}
-
-TEST(Form1Menus, AMissingBrowserIsNotReported) {
-  FormFixture f;
-  f.mp.shell.fail = true;
-  f.form.cd_gfwz_Click();
-  EXPECT_TRUE(f.mp.dialogs.messages.empty());
+TEST_F(Window, SelectAllAndNoneActOnTheListInView) {
+  for (int t : {0, 3}) fill(t);
+  immunity(0).setChecked(1, true);
+  ui.tabs(L"SSTab_cjmy").setCurrent(3);
+  form.Click(L"Command_cjmyqx");
+  EXPECT_TRUE(immunity(3).checked(0) && immunity(3).checked(2) && immunity(0).checked(1) && !immunity(0).checked(0));
+  ui.tabs(L"SSTab_cjmy").setCurrent(0);
+  form.Click(L"command_cjmyqbx");
+  EXPECT_TRUE(!immunity(0).checked(1) && immunity(3).checked(1));
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 // A main window built from in-memory controls and platform, for page tests.
 #pragma once
+#include <gtest/gtest.h>
+
 #include "app/form1.h"
 #include "app/memory_control_set.h"
 #include "platform/memory_platform.h"
+#include "platform/text.h"
 
 namespace trova::test {
+
+using Cells = std::vector<std::wstring>;
 
 struct FormFixture {
   MemoryPlatform mp;
@@ -21,10 +26,20 @@ struct FormFixture {
     ui.tabs(L"TabStrip_cjmy").setCurrent(n - 1);
     form.Click(L"TabStrip_cjmy");
   }
-  std::vector<std::wstring> row(ListView& list, int r) {
-    std::vector<std::wstring> cells;
+  Cells row(ListView& list, int r) {
+    Cells cells;
     for (int c = 0; c < list.columnCount(); ++c) cells.push_back(list.cell(r, c));
     return cells;
+  }
+  Cells column(ListView& list, int c) {
+    Cells cells;
+    for (int r = 0; r < list.rowCount(); ++r) cells.push_back(list.cell(r, c));
+    return cells;
+  }
+  Cells said() {  // the texts of the messages shown so far
+    Cells texts;
+    for (const auto& m : mp.dialogs.messages) texts.push_back(m.text);
+    return texts;
   }
 };
 
