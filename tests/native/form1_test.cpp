@@ -1,5 +1,7 @@
 // The main window's frame (routes, start-up, page switch) and what its lists share: sort, details, select all/none.
+#include <fstream>
 #include <set>
+#include <sstream>
 
 #include "app/form1_design.h"
 #include "app/list_behaviour.h"
@@ -106,6 +108,13 @@ TEST_F(Window, SelectAllAndNoneActOnTheListInView) {
   ui.tabs(L"SSTab_cjmy").setCurrent(0);
   form.Click(L"command_cjmyqbx");
   EXPECT_TRUE(!immunity(0).checked(1) && immunity(3).checked(1));
+}
+
+// A repair tool needs HKEY_LOCAL_MACHINE and the hosts file: an administrator is asked to elevate.
+TEST(Manifest, AsksForTheHighestRightsTheUserHas) {
+  std::stringstream text;
+  text << std::ifstream(TROVA_SOURCE_DIR "/src/win32/trova.manifest").rdbuf();
+  EXPECT_NE(text.str().find(R"(level="highestAvailable" uiAccess="false")"), std::string::npos);
 }
 
 }  // namespace
