@@ -8,7 +8,8 @@
 //     nothing was changed (and then nothing was);
 //   - nothing else changed, nothing threw, and the change set the history
 //     recorded takes everything back.
-// The targets are the places a run without a failure changes.
+// The targets are the places a run without a failure changes. Prints one
+// figure per page, and the totals at exit.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -18,6 +18,7 @@ struct FaultPlan {
 
 struct Counted {
   FaultPlan& plan;
+  // Counts one call; true when it is the one to fail.
   bool fails(const wchar_t* call) {
     if (!plan.counting || ++plan.calls != plan.failAt) return false;
     plan.failed = call;
