@@ -4,14 +4,11 @@
 #include "formats/cisid_file.h"
 #include "fuzz.h"
 
-using namespace trova;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void trova::fuzz::target(const std::uint8_t* data, std::size_t size) {
   const auto entries = readAddonLog(fuzz::bytesOf(data, size));
-  if (!entries) return 0;
+  if (!entries) return;
   for (const auto& e : *entries)
     for (const std::wstring* field : {&e.name, &e.id, &e.state, &e.type, &e.file})
-      if (!survivesAnsi(*field)) return 0;
+      if (!survivesAnsi(*field)) return;
   FUZZ_CHECK(readAddonLog(writeAddonLog(*entries)) == entries);
-  return 0;
 }

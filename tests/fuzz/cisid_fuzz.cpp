@@ -4,9 +4,7 @@
 #include "formats/cisid_file.h"
 #include "fuzz.h"
 
-using namespace trova;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void trova::fuzz::target(const std::uint8_t* data, std::size_t size) {
   const UserRecords read = decodeUserRecords(fuzz::bytesOf(data, size));
   FUZZ_CHECK(read.entries.size() + read.damaged <= (size + kUserRecordSize - 1) / kUserRecordSize);
   for (const KnownControl& e : read.entries) {
@@ -15,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto record = encodeUserRecord(e);
     FUZZ_CHECK(record && record->size() == kUserRecordSize);
     const UserRecords back = decodeUserRecords(*record);
-    FUZZ_CHECK(back.damaged == 0 && back.entries.size() == 1);
-    FUZZ_CHECK(back.entries[0].name == e.name && back.entries[0].clsid == e.clsid);
+    FUZZ_CHECK(back.damaged == 0 && back.entries.size() == 1 && back.entries[0].name == e.name &&
+               back.entries[0].clsid == e.clsid);
   }
-  return 0;
 }

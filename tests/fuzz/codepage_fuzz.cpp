@@ -5,24 +5,18 @@
 #include "platform/codepage.h"
 #include "platform/text.h"
 
-using namespace trova;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void trova::fuzz::target(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes = fuzz::bytesOf(data, size);
   const std::wstring ansi = fromAnsi(bytes);
   if (ansi.find(L'\uFFFD') == std::wstring::npos) FUZZ_CHECK(toAnsi(ansi) == bytes);
   const bool utf8 = isValidUtf8(bytes);
   FUZZ_CHECK(fromUtf8OrAnsi(bytes) == (utf8 ? fromUtf8(bytes) : ansi));
-  if (utf8) FUZZ_CHECK(toUtf8(fromUtf8(bytes)) == bytes);
-
+  FUZZ_CHECK(!utf8 || toUtf8(fromUtf8(bytes)) == bytes);
   const std::wstring units = fromUtf16Bytes(data, size);
   const auto back = toUtf16Bytes(units, false);
   FUZZ_CHECK(back.size() <= size && std::equal(back.begin(), back.end(), data));
-  bool lone = false;
-  for (wchar_t c : units) lone = lone || (c >= 0xD800 && c < 0xE000);
+  const bool lone = std::any_of(units.begin(), units.end(), [](wchar_t c) { return c >= 0xD800 && c < 0xE000; });
   const std::string encoded = toUtf8(units);
-  FUZZ_CHECK(isValidUtf8(encoded) == !lone);
-  FUZZ_CHECK(fromUtf8(encoded) == units);
+  FUZZ_CHECK(isValidUtf8(encoded) == !lone && fromUtf8(encoded) == units);
   toAnsi(units);
-  return 0;
 }

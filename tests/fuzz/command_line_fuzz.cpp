@@ -6,16 +6,11 @@
 #include "platform/command_line.h"
 #include "platform/text.h"
 
-using namespace trova;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void trova::fuzz::target(const std::uint8_t* data, std::size_t size) {
   const std::wstring line = fromUtf8(fuzz::bytesOf(data, size));
   const auto plain = splitCommandLine(line);
   FUZZ_CHECK(line.find(plain.first) != std::wstring::npos && line.ends_with(plain.second));
-
   const auto exists = [](const std::wstring& path) { return path.ends_with(L".exe"); };
   const auto found = splitCommandLine(line, exists);
-  FUZZ_CHECK(line.ends_with(found.second));
-  FUZZ_CHECK(found == plain || exists(found.first));
-  return 0;
+  FUZZ_CHECK(line.ends_with(found.second) && (found == plain || exists(found.first)));
 }

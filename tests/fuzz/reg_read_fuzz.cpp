@@ -5,17 +5,13 @@
 #include "formats/reg_file.h"
 #include "fuzz.h"
 
-using namespace trova;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void trova::fuzz::target(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes = fuzz::bytesOf(data, size);
   readHistory(bytes);
   RegFileParse read = readRegFile(bytes);
-  if (!read.error.empty()) return 0;
+  if (!read.error.empty()) return;
   for (RegFileKey& key : read.keys)
     if (key.remove) key.values.clear();
   const RegFileParse back = readRegFile(writeRegFile(read.keys, {}));
-  FUZZ_CHECK(back.error.empty());
-  FUZZ_CHECK(back.keys == read.keys);
-  return 0;
+  FUZZ_CHECK(back.error.empty() && back.keys == read.keys);
 }
