@@ -1,15 +1,26 @@
-// Seeds Wine's real registry for end-to-end tests and removes what it wrote.
+// What a test puts in place before the window starts, and how it reads the
+// results from outside the program: Wine's reg.exe and regedit.exe, and
+// files byte for byte.
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace trova::test {
 
-// Remembers every key it creates at top level and deletes those trees when it
-// goes, so each test leaves the prefix as it found it.
+// A value's type and bytes as stored.
+struct RawValue {
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+  bool operator==(const RawValue&) const = default;
+};
+std::optional<RawValue> rawValue(HKEY root, const std::wstring& path, const std::wstring& name);
+RawValue textValue(const std::wstring& text, DWORD type = REG_SZ);  // REG_MULTI_SZ: strings joined by NULs
+
+// Sets registry values and files for a test; when it goes, what they replaced
+// comes back and the keys and files they made go, latest first.
 class RegistrySeed {
  public:
   RegistrySeed() = default;
@@ -21,35 +32,60 @@ class RegistrySeed {
             DWORD type = REG_SZ);
   void dword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data);
   void key(HKEY root, const std::wstring& path);
-  // Removes a tree now and also when the seed goes (it may have been there before).
+  // A value the window may change comes back as it is now.
+  void keep(HKEY root, const std::wstring& path, const std::wstring& name);
+  // A tree that is the test's alone goes now and again at the end.
   void clear(HKEY root, const std::wstring& path);
-  // Removes, when the seed goes, the keys along `path` that are not there now,
-  // whoever makes them: the test, or the program under test.
-  void along(HKEY root, const std::wstring& path);
-  // For keys the prefix has of its own, which must stay: keeps one value as
-  // it is now and, when the seed goes, puts it back or removes it, and
-  // removes the keys along `path` that were not there. `replace` then sets it.
-  void keepValue(HKEY root, const std::wstring& path, const std::wstring& name);
-  void replace(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& data);
-  void replace(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data);
+  // A file with these bytes, or none.
+  void file(const std::wstring& path, const std::optional<std::string>& bytes, DWORD attributes = 0);
 
   static bool exists(HKEY root, const std::wstring& path);
-  static bool hasValue(HKEY root, const std::wstring& path, const std::wstring& name);
+  static bool hasValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+    return rawValue(root, path, name).has_value();
+  }
 
  private:
-  HKEY create(HKEY root, const std::wstring& path);
-  static std::wstring firstMissingKey(HKEY root, const std::wstring& path);
-  void set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size);
-  std::vector<std::pair<HKEY, std::wstring>> owned_;
-  struct Kept {
-    HKEY root;
-    std::wstring path, name;
-    bool present;
-    DWORD type;
-    std::vector<BYTE> data;
-    std::wstring firstMissingKey;  // the top of the keys the test made, or empty
+  struct Undo {
+    HKEY root;  // null for a file
+    std::wstring path, name, made;  // made: the outermost key the test made
+    std::optional<RawValue> before;  // for a file: its attributes and bytes
   };
-  std::vector<Kept> kept_;
+  std::vector<Undo> undo_;
+};
+
+// A program run as a user at Wine's command line would, e.g.
+// tool(L"reg.exe query HKCU\\Software"): its exit code and what it printed.
+constexpr DWORD kRegNotFound = 1;
+struct ToolOutput {
+  DWORD exitCode = 0xFFFFFFFF;  // for one that did not start or end
+  std::wstring text;
+  // True when a line lists the value so: "name    REG_SZ    data".
+  bool lists(const std::wstring& name, const std::wstring& type, const std::wstring& data) const;
+};
+ToolOutput tool(const std::wstring& commandLine);
+inline ToolOutput regExe(const std::wstring& arguments) { return tool(L"reg.exe " + arguments); }
+inline ToolOutput regQuery(const std::wstring& arguments) { return regExe(L"query " + arguments); }
+inline DWORD regeditImport(const std::wstring& file) { return tool(L"regedit.exe /s \"" + file + L"\"").exitCode; }
+
+std::string fileBytes(const std::wstring& path);  // empty when missing
+std::string encoded(const std::wstring& text, UINT codePage);
+std::wstring decoded(const std::string& bytes, UINT codePage);
+std::wstring programFolder();
+std::vector<std::wstring> changeSets();  // the history's files, oldest first
+
+// A folder of the test's own under %TEMP%, removed with its files at the end.
+class Scratch {
+ public:
+  explicit Scratch(const std::wstring& name);
+  ~Scratch();
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  const std::wstring& path() const { return path_; }
+  std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
+  std::vector<std::wstring> names() const;
+
+ private:
+  std::wstring path_;
 };
 
 }  // namespace trova::test
