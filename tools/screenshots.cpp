@@ -2,6 +2,7 @@
 //   trova_screenshots.exe <folder>
 // Each page is picked the way a user would, so the pictures show what a user sees.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -119,10 +120,7 @@ int wmain(int argc, wchar_t** argv) {
   for (int t = 1; t < 4; ++t) {
     ui.pickTab(L"SSTab_cjmy", t);
     // Opening the user-defined tab may show a notice; close it before the picture.
-    if (HWND box = ui.waitForDialog(L"提示", t == 3 ? 1500 : 0)) {
-      ui.answer(box);
-      ui.waitForNoDialog(L"提示");
-    }
+    if (ui.waitForDialog(L"提示", t == 3 ? 1500 : 0)) ui.answerBox(L"提示");
     shot(L"1-immunity-tab" + std::to_wstring(t));
   }
   // The two input boxes of "添加", then its refusal of an empty CLSID.
@@ -134,10 +132,7 @@ int wmain(int argc, wchar_t** argv) {
     ui.answer(input, IDCANCEL);
     trova::test::waitUntil([&] { return !IsWindow(input); });
   }
-  if (HWND refused = ui.waitForDialog(L"结果")) {
-    ui.answer(refused);
-    ui.waitForNoDialog(L"结果");
-  }
+  if (ui.waitForDialog(L"结果")) ui.answerBox(L"结果");
   ui.pickTab(L"TabStrip_cjmy", 1);
   ui.clickRow(L"ListView_cjgl", 0);
   shot(L"2-addons");
@@ -147,7 +142,15 @@ int wmain(int argc, wchar_t** argv) {
     if (addonRows[static_cast<std::size_t>(r)][3] != L"浏览器右键菜单") continue;
     ui.clickRow(L"ListView_cjgl", r);
     shot(L"2-addons-greyed");
-    ui.rightClickRow(L"ListView_cjgl", r);
+    // The pop-up menu opens where the mouse is: the mouse goes to the row, then a right click.
+    HWND list = ui.control(L"ListView_cjgl");
+    RECT cell{LVIR_LABEL, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&cell));
+    POINT at{cell.left + 4, (cell.top + cell.bottom) / 2}, onScreen = at;
+    ClientToScreen(list, &onScreen);
+    SetCursorPos(onScreen.x, onScreen.y);
+    PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+    PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     HWND menu = nullptr;
     trova::test::waitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); }, 3000);
     shot(L"2-addons-popup");

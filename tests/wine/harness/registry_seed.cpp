@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 
 #include "harness/ui_session.h"
@@ -12,17 +13,24 @@
 namespace trova::test {
 namespace fs = std::filesystem;
 
-namespace {
-void writeFile(const std::wstring& path, const std::string& bytes, DWORD attributes) {
+static void writeFile(const std::wstring& path, const std::string& bytes, DWORD attributes) {
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   std::ofstream(fs::path(path), std::ios::binary) << bytes;
   if (attributes) SetFileAttributesW(path.c_str(), attributes);
 }
-}  // namespace
 
 RegistrySeed::~RegistrySeed() {
   for (auto u = undo_.rbegin(); u != undo_.rend(); ++u) {
-    if (!u->root) {
+    if (!u->root && !u->made.empty()) {
+      // A program started from the folder may still be ending: try for a while.
+      waitUntil([&] {
+        for (const auto& name : filesIn(u->made, L"")) {
+          SetFileAttributesW((u->made + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+          DeleteFileW((u->made + L"\\" + name).c_str());
+        }
+        return RemoveDirectoryW(u->made.c_str()) != FALSE;
+      }, 5000);
+    } else if (!u->root) {
       SetFileAttributesW(u->path.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileW(u->path.c_str());
       if (u->before) writeFile(u->path, std::string(u->before->data.begin(), u->before->data.end()), u->before->type);
@@ -47,17 +55,10 @@ void RegistrySeed::keep(HKEY root, const std::wstring& path, const std::wstring&
   undo_.push_back(std::move(u));
 }
 
-void RegistrySeed::text(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& data,
-                        DWORD type) {
+void RegistrySeed::set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+                       std::size_t size) {
   keep(root, path, name);
-  if (RegSetKeyValueW(root, path.c_str(), name.c_str(), type, data.c_str(),
-                      static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
-    throw std::runtime_error("cannot seed a registry value");
-}
-
-void RegistrySeed::dword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data) {
-  keep(root, path, name);
-  if (RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_DWORD, &data, sizeof(data)) != ERROR_SUCCESS)
+  if (RegSetKeyValueW(root, path.c_str(), name.c_str(), type, data, static_cast<DWORD>(size)) != ERROR_SUCCESS)
     throw std::runtime_error("cannot seed a registry value");
 }
 
@@ -87,11 +88,18 @@ void RegistrySeed::file(const std::wstring& path, const std::optional<std::strin
   if (bytes) writeFile(path, *bytes, attributes);
 }
 
+std::wstring RegistrySeed::folder(const std::wstring& name) {
+  const std::wstring path = (fs::temp_directory_path() / name).wstring();
+  CreateDirectoryW(path.c_str(), nullptr);
+  undo_.push_back(Undo{nullptr, path, L"", path, {}});
+  return path;
+}
+
 bool RegistrySeed::exists(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  const bool found = RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+  if (found) RegCloseKey(key);
+  return found;
 }
 
 std::optional<RawValue> rawValue(HKEY root, const std::wstring& path, const std::wstring& name) {
@@ -110,46 +118,44 @@ RawValue textValue(const std::wstring& text, DWORD type) {
   return {type, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
 }
 
-bool ToolOutput::lists(const std::wstring& name, const std::wstring& type, const std::wstring& data) const {
-  const std::wstring wanted = name + L"    " + type + L"    " + data;
-  for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
-    end = std::min(text.find_first_of(L"\r\n", start), text.size());
-    const std::size_t first = text.find_first_not_of(L" \t", start);
-    if (end - std::min(first, end) == wanted.size() && text.compare(first, wanted.size(), wanted) == 0) return true;
+ToolOutput tool(const std::wstring& commandLine) {
+  // Read until its end closes the pipe; redirected, Wine's tools write in the OEM code page (GBK here).
+  ToolOutput out;
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  HANDLE readEnd = nullptr;
+  if (!CreatePipe(&readEnd, &si.hStdOutput, &inherit, 0)) return out;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  si.hStdError = si.hStdOutput;
+  PROCESS_INFORMATION pi{};
+  std::wstring line = commandLine;
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+  CloseHandle(si.hStdOutput);
+  std::string bytes;
+  char chunk[4096];
+  for (DWORD got = 0; started && ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0;) bytes.append(chunk, got);
+  CloseHandle(readEnd);
+  if (started && WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &out.exitCode);
+  if (started) CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
+  out.text = decoded(bytes, GetOEMCP());
+  return out;
+}
+
+bool regLists(const std::wstring& key, const std::wstring& name, const std::wstring& type, const std::wstring& data,
+              const std::wstring& view) {
+  std::wistringstream lines(regQuery(q(key) + L" /v " + q(name) + L" " + view).text);
+  for (std::wstring line; std::getline(lines, line);) {
+    line.erase(0, line.find_first_not_of(L' '));
+    if (line.ends_with(L'\r')) line.pop_back();
+    if (line == name + L"    " + type + L"    " + data) return true;
   }
   return false;
 }
 
-ToolOutput tool(const std::wstring& commandLine) {
-  ToolOutput out;
-  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return out;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW si{};
-  si.cb = sizeof(si);
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = writeEnd;
-  PROCESS_INFORMATION pi{};
-  std::wstring line = commandLine;
-  const BOOL started =
-      CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
-  CloseHandle(writeEnd);
-  // Read while it runs, so a full pipe cannot stall it; it has a minute.
-  std::string bytes;
-  char chunk[4096];
-  DWORD got = 0;
-  while (started && ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
-  if (started && WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &out.exitCode);
-  if (started) {
-    TerminateProcess(pi.hProcess, out.exitCode);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-  }
-  CloseHandle(readEnd);
-  // Redirected, Wine's programs write in the OEM code page (GBK here).
-  out.text = decoded(bytes, GetOEMCP());
-  return out;
+DWORD regImport(const std::wstring& file, bool regedit) {
+  return tool((regedit ? L"regedit.exe /s " : L"reg.exe import ") + q(file)).exitCode;
 }
 
 std::string fileBytes(const std::wstring& path) {
@@ -173,37 +179,20 @@ std::wstring decoded(const std::string& bytes, UINT codePage) {
 
 std::wstring programFolder() { return Win32Folders().programFolder(); }
 
-std::vector<std::wstring> changeSets() {
-  std::vector<std::wstring> sets;
-  std::error_code error;
-  for (const auto& f : fs::directory_iterator(Win32Folders().localAppDataFolder() + L"\\Trova", error))
-    if (f.path().extension() == L".reg") sets.push_back(f.path().wstring());
-  std::sort(sets.begin(), sets.end());
-  return sets;
-}
-
-Scratch::Scratch(const std::wstring& name) : path_((fs::temp_directory_path() / name).wstring()) {
-  path_ += L"-" + std::to_wstring(GetCurrentProcessId());
-  CreateDirectoryW(path_.c_str(), nullptr);
-}
-
-Scratch::~Scratch() {
-  // A program started from the folder may still be ending: try for a while.
-  waitUntil([this] {
-    for (const auto& name : names()) {
-      SetFileAttributesW(file(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileW(file(name).c_str());
-    }
-    return RemoveDirectoryW(path_.c_str()) != FALSE;
-  }, 5000);
-}
-
-std::vector<std::wstring> Scratch::names() const {
+std::vector<std::wstring> filesIn(const std::wstring& folder, const std::wstring& ending) {
   std::vector<std::wstring> found;
   std::error_code error;
-  for (const auto& f : fs::directory_iterator(path_, error)) found.push_back(f.path().filename().wstring());
+  for (const auto& f : fs::directory_iterator(folder, error))
+    if (f.path().wstring().ends_with(ending)) found.push_back(f.path().filename().wstring());
   std::sort(found.begin(), found.end());
   return found;
+}
+
+std::vector<std::wstring> changeSets() {
+  const std::wstring folder = Win32Folders().localAppDataFolder() + L"\\Trova\\";
+  std::vector<std::wstring> sets = filesIn(folder, L".reg");
+  for (auto& set : sets) set.insert(0, folder);
+  return sets;
 }
 
 }  // namespace trova::test

@@ -29,63 +29,53 @@ class RegistrySeed {
   RegistrySeed& operator=(const RegistrySeed&) = delete;
 
   void text(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& data,
-            DWORD type = REG_SZ);
-  void dword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data);
+            DWORD type = REG_SZ) {
+    set(root, path, name, type, data.c_str(), (data.size() + 1) * sizeof(wchar_t));
+  }
+  void dword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data) {
+    set(root, path, name, REG_DWORD, &data, sizeof(data));
+  }
   void key(HKEY root, const std::wstring& path);
-  // A value the window may change comes back as it is now.
-  void keep(HKEY root, const std::wstring& path, const std::wstring& name);
-  // A tree that is the test's alone goes now and again at the end.
-  void clear(HKEY root, const std::wstring& path);
-  // A file with these bytes, or none.
+  void keep(HKEY root, const std::wstring& path, const std::wstring& name);  // one the window may change
+  void clear(HKEY root, const std::wstring& path);  // a tree that is the test's alone, gone now and at the end
   void file(const std::wstring& path, const std::optional<std::string>& bytes, DWORD attributes = 0);
+  // A folder of the test's own under %TEMP%, removed with what is in it.
+  std::wstring folder(const std::wstring& name);
 
   static bool exists(HKEY root, const std::wstring& path);
-  static bool hasValue(HKEY root, const std::wstring& path, const std::wstring& name) {
-    return rawValue(root, path, name).has_value();
-  }
 
  private:
+  void set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, std::size_t size);
   struct Undo {
-    HKEY root;  // null for a file
-    std::wstring path, name, made;  // made: the outermost key the test made
+    HKEY root;  // none for a file or folder
+    std::wstring path, name, made;  // made: the outermost key, or the folder, the test made
     std::optional<RawValue> before;  // for a file: its attributes and bytes
   };
   std::vector<Undo> undo_;
 };
 
-// A program run as a user at Wine's command line would, e.g.
-// tool(L"reg.exe query HKCU\\Software"): its exit code and what it printed.
-constexpr DWORD kRegNotFound = 1;
+// A program run as a user at Wine's command line would: its exit code (all
+// ones when it did not start or end) and what it printed.
 struct ToolOutput {
-  DWORD exitCode = 0xFFFFFFFF;  // for one that did not start or end
+  DWORD exitCode = 0xFFFFFFFF;
   std::wstring text;
-  // True when a line lists the value so: "name    REG_SZ    data".
-  bool lists(const std::wstring& name, const std::wstring& type, const std::wstring& data) const;
 };
 ToolOutput tool(const std::wstring& commandLine);
+inline std::wstring q(const std::wstring& text) { return L"\"" + text + L"\""; }
 inline ToolOutput regExe(const std::wstring& arguments) { return tool(L"reg.exe " + arguments); }
 inline ToolOutput regQuery(const std::wstring& arguments) { return regExe(L"query " + arguments); }
-inline DWORD regeditImport(const std::wstring& file) { return tool(L"regedit.exe /s \"" + file + L"\"").exitCode; }
+constexpr DWORD kRegNotFound = 1;
+// Whether reg.exe lists the value so ("/reg:32" and the like in `view`).
+bool regLists(const std::wstring& key, const std::wstring& name, const std::wstring& type, const std::wstring& data,
+              const std::wstring& view = L"");
+// Imports a registry file as regedit /s or reg import does; the exit code.
+DWORD regImport(const std::wstring& file, bool regedit);
 
 std::string fileBytes(const std::wstring& path);  // empty when missing
 std::string encoded(const std::wstring& text, UINT codePage);
 std::wstring decoded(const std::string& bytes, UINT codePage);
 std::wstring programFolder();
+std::vector<std::wstring> filesIn(const std::wstring& folder, const std::wstring& ending);  // names, sorted
 std::vector<std::wstring> changeSets();  // the history's files, oldest first
-
-// A folder of the test's own under %TEMP%, removed with its files at the end.
-class Scratch {
- public:
-  explicit Scratch(const std::wstring& name);
-  ~Scratch();
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-  const std::wstring& path() const { return path_; }
-  std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
-  std::vector<std::wstring> names() const;
-
- private:
-  std::wstring path_;
-};
 
 }  // namespace trova::test

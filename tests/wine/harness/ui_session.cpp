@@ -17,13 +17,18 @@ struct UiSession::State {
   std::unique_ptr<win32::Form1Window> window;
   std::thread ui;
   std::atomic<HWND> hwnd{nullptr};
-  std::atomic<bool> failed{false};
+  std::atomic<bool> started{false};
   DWORD uiThreadId = 0;
   HWND syncWindow = nullptr;  // a message-only window on the UI thread
   HANDLE synced = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 };
 
 namespace {
+// A program that drives the window ends with an error code when it crashes,
+// instead of waiting on a system error box that no one is there to close.
+[[maybe_unused]] const UINT kNoErrorBoxes =
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+
 constexpr UINT kSyncMessage = WM_APP + 77;
 
 // Reached through the posted-message queue, so it runs after every message
@@ -73,23 +78,20 @@ UiSession::UiSession() : state_(std::make_unique<State>()) {
     s.uiThreadId = GetCurrentThreadId();
     s.syncWindow = CreateWindowExW(0, L"TrovaTestSync", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, self, nullptr);
     s.window = std::make_unique<win32::Form1Window>(s.real.platform, [&s](HWND owner) { s.real.dialogs.setOwner(owner); });
-    HWND h = registered ? s.window->create(self) : nullptr;
-    if (!h) {
-      s.failed = true;
-      return;
+    if (HWND h = registered ? s.window->create(self) : nullptr) {
+      ShowWindow(h, SW_SHOW);
+      UpdateWindow(h);
+      s.hwnd = h;
     }
-    ShowWindow(h, SW_SHOW);
-    UpdateWindow(h);
-    s.hwnd = h;
-    for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) {
-      if (IsDialogMessageW(h, &msg)) continue;
+    s.started = true;
+    for (MSG msg; s.hwnd && GetMessageW(&msg, nullptr, 0, 0) > 0;) {
+      if (IsDialogMessageW(s.hwnd, &msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
     s.window.reset();
-    DestroyWindow(s.syncWindow);
   });
-  if (!waitUntil([&] { return s.hwnd.load() != nullptr || s.failed.load(); }, 30000) || s.failed) {
+  if (!waitUntil([&] { return s.started.load(); }, 30000) || !s.hwnd) {
     if (s.ui.joinable()) s.ui.join();
     throw std::runtime_error("the main window did not start");
   }
@@ -119,9 +121,9 @@ void UiSession::sync() const {
   WaitForSingleObject(state_->synced, 30000);
 }
 
-void UiSession::click(HWND target, POINT at, bool right) const {
-  PostMessageW(target, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  PostMessageW(target, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+void UiSession::click(HWND target, POINT at) const {
+  PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  PostMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
   sync();
 }
 
@@ -168,14 +170,6 @@ std::wstring itemText(HWND list, int row, int column) {
 
 void UiSession::clickRow(const std::wstring& list, int row) const { click(control(list), rowPoint(control(list), row)); }
 
-void UiSession::rightClickRow(const std::wstring& list, int row) const {
-  POINT at = rowPoint(control(list), row), onScreen = at;
-  // The pop-up menu opens where the mouse is, so put the mouse on the row.
-  ClientToScreen(control(list), &onScreen);
-  SetCursorPos(onScreen.x, onScreen.y);
-  click(control(list), at, true);
-}
-
 bool UiSession::clickCheckBox(const std::wstring& list, int row) const {
   HWND lv = control(list);
   const POINT label = rowPoint(lv, row);
@@ -207,11 +201,6 @@ bool UiSession::pickEntry(const std::wstring& combo, const std::wstring& text) c
   return true;
 }
 
-void UiSession::type(const std::wstring& textBox, const std::wstring& text) const {
-  send(control(textBox), WM_SETTEXT, 0, text.c_str());
-  sync();
-}
-
 void UiSession::key(const std::wstring& name, WPARAM virtualKey) const {
   PostMessageW(control(name), WM_KEYDOWN, virtualKey, 0);
   PostMessageW(control(name), WM_KEYUP, virtualKey, 0xC0000001);
@@ -239,48 +228,23 @@ int UiSession::rowWith(const std::wstring& list, int column, const std::wstring&
   return -1;
 }
 
-int UiSession::find(const std::wstring& list, const std::wstring& text) const {
-  LVFINDINFOW what{};
-  what.flags = LVFI_STRING;
-  what.psz = text.c_str();
-  return static_cast<int>(send(control(list), LVM_FINDITEMW, static_cast<WPARAM>(-1), &what));
-}
-
 bool UiSession::checked(const std::wstring& list, int row) const {
   // The state image the control would draw: for a virtual list it asks the window.
   return SendMessageW(control(list), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) ==
          INDEXTOSTATEIMAGEMASK(2);
 }
 
-UINT UiSession::checkState(const std::wstring& box) const {
-  return static_cast<UINT>(SendMessageW(control(box), BM_GETCHECK, 0, 0));
-}
-
 std::wstring UiSession::text(const std::wstring& name) const { return win32::windowText(control(name)); }
 
 HWND UiSession::waitForDialog(const std::wstring& title, int timeoutMs, int withControl) const {
-  struct Search {
-    const std::wstring& title;
-    int withControl;
-    HWND found = nullptr;
-  } s{title, withControl};
+  // Boxes and common dialogs are of the dialog class; the main window is not.
+  HWND found = nullptr;
   waitUntil([&] {
-    EnumWindows([](HWND w, LPARAM lp) -> BOOL {
-      auto& search = *reinterpret_cast<Search*>(lp);
-      DWORD pid = 0;
-      GetWindowThreadProcessId(w, &pid);
-      if (pid == GetCurrentProcessId() && IsWindowVisible(w) && win32::windowText(w) == search.title &&
-          className(w) != win32::Form1Window::kClassName && (!search.withControl || GetDlgItem(w, search.withControl)))
-        search.found = w;
-      return search.found == nullptr;
-    }, reinterpret_cast<LPARAM>(&s));
-    return s.found != nullptr;
+    while ((found = FindWindowExW(nullptr, found, L"#32770", title.c_str())))
+      if (IsWindowVisible(found) && (!withControl || GetDlgItem(found, withControl))) return true;
+    return false;
   }, timeoutMs);
-  return s.found;
-}
-
-bool UiSession::waitForNoDialog(const std::wstring& title, int timeoutMs) const {
-  return waitUntil([&] { return waitForDialog(title, 0) == nullptr; }, timeoutMs);
+  return found;
 }
 
 void UiSession::answer(HWND dialog, int buttonId) const {

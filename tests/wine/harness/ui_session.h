@@ -19,8 +19,6 @@ class UiSession {
  public:
   UiSession();
   ~UiSession();
-  UiSession(const UiSession&) = delete;
-  UiSession& operator=(const UiSession&) = delete;
 
   HWND window() const;
   HWND control(const std::wstring& name) const;
@@ -28,32 +26,27 @@ class UiSession {
 
   // What the mouse and keyboard give: a click on a tab, a button, a row (made
   // visible first), a row's check box (false when none is under the mouse), a
-  // column header; a pick in a drop-down list; text typed; a key pressed.
+  // column header; a pick in a drop-down list; a key pressed.
   void pickTab(const std::wstring& tabs, int index) const;
   void press(const std::wstring& button) const;
   void clickRow(const std::wstring& list, int row) const;
-  void rightClickRow(const std::wstring& list, int row) const;
   bool clickCheckBox(const std::wstring& list, int row) const;
   void clickColumn(const std::wstring& list, int column) const;
   bool pickEntry(const std::wstring& combo, const std::wstring& text) const;
-  void type(const std::wstring& textBox, const std::wstring& text) const;
   void key(const std::wstring& control, WPARAM virtualKey) const;
 
   // What the user sees: a list view's cells (a list box's rows as one cell
-  // each); the first row whose `column` shows `text`, or whose first cell the
-  // keyboard search finds (-1 for none); a row's check mark; a check box; a text.
+  // each); the first row whose `column` shows `text` (-1 for none); a row's
+  // check mark; a control's text.
   Rows rows(const std::wstring& list) const;
   Row row(const std::wstring& list, int index) const;
   int rowWith(const std::wstring& list, int column, const std::wstring& text) const;
-  int find(const std::wstring& list, const std::wstring& text) const;
   bool checked(const std::wstring& list, int row) const;
-  UINT checkState(const std::wstring& box) const;
   std::wstring text(const std::wstring& name) const;
 
-  // A visible top-level window of this process with this title (and a control
-  // of this id, when given), or null after the time limit.
+  // A visible box or dialog with this title (and a control of this id, when
+  // given), or null after the time limit.
   HWND waitForDialog(const std::wstring& title, int timeoutMs = 10000, int withControl = 0) const;
-  bool waitForNoDialog(const std::wstring& title, int timeoutMs = 10000) const;
   void answer(HWND dialog, int buttonId = IDOK) const;
   // The next message box of this title closed with OK: its text, or "(no box)".
   std::wstring answerBox(const std::wstring& title) const;
@@ -65,7 +58,7 @@ class UiSession {
   bool answerFile(const std::wstring& title, const std::wstring& path) const;
 
  private:
-  void click(HWND target, POINT at, bool right = false) const;
+  void click(HWND target, POINT at) const;
   void close(HWND dialog, int buttonId) const;
   struct State;
   std::unique_ptr<State> state_;
