@@ -2,8 +2,11 @@
 //   trova_screenshots.exe <folder>
 // Each page is picked the way a user would, so the pictures show what a user sees.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -12,6 +15,32 @@
 #include "platform/win32_platform.h"
 
 namespace {
+
+// Saves the window as it is on screen to a 24-bit BMP file.
+bool capture(HWND window, const std::wstring& path) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(bi.bmiHeader), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  const BOOL ok = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) && GdiFlush();
+  const DWORD size = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
+  BITMAPFILEHEADER fh{0x4D42, 0, 0, 0, sizeof(fh) + sizeof(bi.bmiHeader)};
+  fh.bfSize = fh.bfOffBits + size;
+  std::ofstream out(std::filesystem::path(path), std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&fh), sizeof(fh));
+  out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof(bi.bmiHeader));
+  out.write(static_cast<const char*>(bits), size);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return ok && out.good();
+}
 
 // The hosts page holding a merged block list of 250,000 lines, scrolled to
 // its middle with a row there selected; the prefix's hosts file is put back.
@@ -85,16 +114,13 @@ int wmain(int argc, wchar_t** argv) {
     RedrawWindow(ui.window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     ui.sync();
     Sleep(300);  // let the X server catch up with the last paint before reading it back
-    if (!ui.capture(folder + L"\\" + name + L".bmp")) ++failures;
+    if (!capture(ui.window(), folder + L"\\" + name + L".bmp")) ++failures;
   };
   shot(L"1-immunity");
   for (int t = 1; t < 4; ++t) {
     ui.pickTab(L"SSTab_cjmy", t);
     // Opening the user-defined tab may show a notice; close it before the picture.
-    if (HWND box = ui.waitForDialog(L"提示", t == 3 ? 1500 : 0)) {
-      ui.answer(box);
-      ui.waitForNoDialog(L"提示");
-    }
+    if (ui.waitForDialog(L"提示", t == 3 ? 1500 : 0)) ui.answerBox(L"提示");
     shot(L"1-immunity-tab" + std::to_wstring(t));
   }
   // The two input boxes of "添加", then its refusal of an empty CLSID.
@@ -106,10 +132,7 @@ int wmain(int argc, wchar_t** argv) {
     ui.answer(input, IDCANCEL);
     trova::test::waitUntil([&] { return !IsWindow(input); });
   }
-  if (HWND refused = ui.waitForDialog(L"结果")) {
-    ui.answer(refused);
-    ui.waitForNoDialog(L"结果");
-  }
+  if (ui.waitForDialog(L"结果")) ui.answerBox(L"结果");
   ui.pickTab(L"TabStrip_cjmy", 1);
   ui.clickRow(L"ListView_cjgl", 0);
   shot(L"2-addons");
@@ -119,7 +142,15 @@ int wmain(int argc, wchar_t** argv) {
     if (addonRows[static_cast<std::size_t>(r)][3] != L"浏览器右键菜单") continue;
     ui.clickRow(L"ListView_cjgl", r);
     shot(L"2-addons-greyed");
-    ui.rightClickRow(L"ListView_cjgl", r);
+    // The pop-up menu opens where the mouse is: the mouse goes to the row, then a right click.
+    HWND list = ui.control(L"ListView_cjgl");
+    RECT cell{LVIR_LABEL, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&cell));
+    POINT at{cell.left + 4, (cell.top + cell.bottom) / 2}, onScreen = at;
+    ClientToScreen(list, &onScreen);
+    SetCursorPos(onScreen.x, onScreen.y);
+    PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+    PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
     HWND menu = nullptr;
     trova::test::waitUntil([&] { return (menu = FindWindowW(L"#32768", nullptr)) != nullptr && IsWindowVisible(menu); }, 3000);
     shot(L"2-addons-popup");

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The immunity page's export, read by real clients: the window exports every
-# listed control through its save dialog (the gtest ImmunityExport, run here
+# listed control through its save dialog (the gtest ImmunityWindow, run here
 # with TROVA_IMMUNITY_EXPORT naming the file), then Wine's own regedit imports
 # that file with /s into a prefix made fresh for this check, and reg.exe there
 # must show the kill-bit under the key of every control the file lists; then,
@@ -38,7 +38,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # 1. The export, through the real window and Wine's save dialog.
 file="$work/export.reg"
 TROVA_IMMUNITY_EXPORT="Z:${file//\//\\}" "$WINE" "$tests_exe" \
-  --gtest_filter='ImmunityExport.*' </dev/null || fail "the export test failed"
+  --gtest_filter='ImmunityWindow.*' </dev/null || fail "the export test failed"
 [ -s "$file" ] || fail "no export file"
 
 # The CLSIDs the file lists for each browser, once each (the registry folds

@@ -1,15 +1,26 @@
-// Seeds Wine's real registry for end-to-end tests and removes what it wrote.
+// What a test puts in place before the window starts, and how it reads the
+// results from outside the program: Wine's reg.exe and regedit.exe, and
+// files byte for byte.
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace trova::test {
 
-// Remembers every key it creates at top level and deletes those trees when it
-// goes, so each test leaves the prefix as it found it.
+// A value's type and bytes as stored.
+struct RawValue {
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+  bool operator==(const RawValue&) const = default;
+};
+std::optional<RawValue> rawValue(HKEY root, const std::wstring& path, const std::wstring& name);
+RawValue textValue(const std::wstring& text, DWORD type = REG_SZ);  // REG_MULTI_SZ: strings joined by NULs
+
+// Sets registry values and files for a test; when it goes, what they replaced
+// comes back and the keys and files they made go, latest first.
 class RegistrySeed {
  public:
   RegistrySeed() = default;
@@ -18,38 +29,53 @@ class RegistrySeed {
   RegistrySeed& operator=(const RegistrySeed&) = delete;
 
   void text(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& data,
-            DWORD type = REG_SZ);
-  void dword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data);
+            DWORD type = REG_SZ) {
+    set(root, path, name, type, data.c_str(), (data.size() + 1) * sizeof(wchar_t));
+  }
+  void dword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data) {
+    set(root, path, name, REG_DWORD, &data, sizeof(data));
+  }
   void key(HKEY root, const std::wstring& path);
-  // Removes a tree now and also when the seed goes (it may have been there before).
-  void clear(HKEY root, const std::wstring& path);
-  // Removes, when the seed goes, the keys along `path` that are not there now,
-  // whoever makes them: the test, or the program under test.
-  void along(HKEY root, const std::wstring& path);
-  // For keys the prefix has of its own, which must stay: keeps one value as
-  // it is now and, when the seed goes, puts it back or removes it, and
-  // removes the keys along `path` that were not there. `replace` then sets it.
-  void keepValue(HKEY root, const std::wstring& path, const std::wstring& name);
-  void replace(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& data);
-  void replace(HKEY root, const std::wstring& path, const std::wstring& name, DWORD data);
+  void keep(HKEY root, const std::wstring& path, const std::wstring& name);  // one the window may change
+  void clear(HKEY root, const std::wstring& path);  // a tree that is the test's alone, gone now and at the end
+  void file(const std::wstring& path, const std::optional<std::string>& bytes, DWORD attributes = 0);
+  // A folder of the test's own under %TEMP%, removed with what is in it.
+  std::wstring folder(const std::wstring& name);
 
   static bool exists(HKEY root, const std::wstring& path);
-  static bool hasValue(HKEY root, const std::wstring& path, const std::wstring& name);
 
  private:
-  HKEY create(HKEY root, const std::wstring& path);
-  static std::wstring firstMissingKey(HKEY root, const std::wstring& path);
-  void set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size);
-  std::vector<std::pair<HKEY, std::wstring>> owned_;
-  struct Kept {
-    HKEY root;
-    std::wstring path, name;
-    bool present;
-    DWORD type;
-    std::vector<BYTE> data;
-    std::wstring firstMissingKey;  // the top of the keys the test made, or empty
+  void set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, std::size_t size);
+  struct Undo {
+    HKEY root;  // none for a file or folder
+    std::wstring path, name, made;  // made: the outermost key, or the folder, the test made
+    std::optional<RawValue> before;  // for a file: its attributes and bytes
   };
-  std::vector<Kept> kept_;
+  std::vector<Undo> undo_;
 };
+
+// A program run as a user at Wine's command line would: its exit code (all
+// ones when it did not start or end) and what it printed.
+struct ToolOutput {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::wstring text;
+};
+ToolOutput tool(const std::wstring& commandLine);
+inline std::wstring q(const std::wstring& text) { return L"\"" + text + L"\""; }
+inline ToolOutput regExe(const std::wstring& arguments) { return tool(L"reg.exe " + arguments); }
+inline ToolOutput regQuery(const std::wstring& arguments) { return regExe(L"query " + arguments); }
+constexpr DWORD kRegNotFound = 1;
+// Whether reg.exe lists the value so ("/reg:32" and the like in `view`).
+bool regLists(const std::wstring& key, const std::wstring& name, const std::wstring& type, const std::wstring& data,
+              const std::wstring& view = L"");
+// Imports a registry file as regedit /s or reg import does; the exit code.
+DWORD regImport(const std::wstring& file, bool regedit);
+
+std::string fileBytes(const std::wstring& path);  // empty when missing
+std::string encoded(const std::wstring& text, UINT codePage);
+std::wstring decoded(const std::string& bytes, UINT codePage);
+std::wstring programFolder();
+std::vector<std::wstring> filesIn(const std::wstring& folder, const std::wstring& ending);  // names, sorted
+std::vector<std::wstring> changeSets();  // the history's files, oldest first
 
 }  // namespace trova::test

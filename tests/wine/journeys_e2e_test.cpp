@@ -1,0 +1,451 @@
+// One journey per page through the real window under Wine, as a user works
+// it: what the page acts on is seeded in Wine's registry and files (the 32-bit
+// browser's with reg.exe /reg:32, as its installer would), and each result is
+// read back from outside the program, with reg.exe, regedit or a file's bytes.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "formats/hosts_file.h"
+#include "harness/registry_seed.h"
+#include "harness/ui_session.h"
+#include "immunity/cisid.h"
+
+namespace trova::test {
+namespace {
+
+TEST(AddonsWindow, ListsSortsDisablesExportsAndDeletesBothBrowsersAddons) {
+  const std::wstring bho = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+  const std::wstring bar = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+  const std::wstring menu = L"Software\\Microsoft\\Internet Explorer\\MenuExt";
+  const std::wstring marks = L"Software\\Microsoft\\Windows\\CurrentVersion\\Ext\\Settings";
+  const std::wstring helper = L"{11111111-AAAA-4BBB-8CCC-000000000002}", toolbar = L"{11111111-AAAA-4BBB-8CCC-000000000003}";
+  const std::wstring helper32 = L"{11111111-AAAA-4BBB-8CCC-000000000032}", list = L"ListView_cjgl";
+  RegistrySeed seed;
+  for (const std::wstring& k : {bho, std::wstring(L"SOFTWARE\\Microsoft\\Internet Explorer\\Extensions"), bar})
+    for (const std::wstring& view : {k, L"SOFTWARE\\Wow6432Node" + k.substr(8)}) seed.clear(HKEY_LOCAL_MACHINE, view);
+  for (const std::wstring& k : {menu, marks}) seed.clear(HKEY_CURRENT_USER, k);
+  seed.clear(HKEY_CLASSES_ROOT, L"Wow6432Node\\CLSID\\" + helper32);
+  seed.text(HKEY_CLASSES_ROOT, L"CLSID\\" + helper, L"", L"演示帮助对象");
+  seed.text(HKEY_CLASSES_ROOT, L"CLSID\\" + helper + L"\\InprocServer32", L"", L"C:\\Demo\\helper.dll");
+  seed.key(HKEY_LOCAL_MACHINE, bho + L"\\" + helper);
+  seed.text(HKEY_LOCAL_MACHINE, bar, toolbar, L"");
+  seed.dword(HKEY_CURRENT_USER, marks + L"\\" + toolbar, L"Flags", 1);
+  seed.text(HKEY_CURRENT_USER, menu + L"\\用演示下载器下载", L"", L"C:\\Demo\\menu.htm");
+  const std::wstring cls32 = L"HKCR\\CLSID\\" + helper32, bho32 = q(L"HKLM\\" + bho + L"\\" + helper32);
+  for (const std::wstring& args : {q(cls32) + L" /ve /d 演示32位帮助对象", q(cls32 + L"\\InprocServer32") + L" /ve /d C:\\x86.dll", bho32})
+    ASSERT_EQ(regExe(L"add " + args + L" /f /reg:32").exitCode, 0u) << args;
+
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 1);
+  // The state column sorts by pinyin (已禁用 jin before 已启用 qi, though 启
+  // has the lower code), whole rows moving, equal ones in list order; the
+  // selected row (the helper, listed first) stays selected.
+  ui.clickRow(list, 0);
+  ui.clickColumn(list, 2);
+  const Rows sorted = {{L"未知", toolbar, L"已禁用", L"浏览器工具项", L"文件没有找到"},
+                       {L"演示帮助对象", helper, L"已启用", L"浏览器帮助项", L"C:\\Demo\\helper.dll"},
+                       {L"演示32位帮助对象", helper32, L"已启用", L"浏览器帮助项 (32位)", L"C:\\x86.dll"},
+                       {L"用演示下载器下载", L"缺省", L"已启用", L"浏览器右键菜单", L"C:\\Demo\\menu.htm"}};
+  ASSERT_EQ(ui.rows(list), sorted);
+  // 禁用 writes the mark Flags=1; 启用 removes it.
+  const std::wstring mark = L"HKCU\\" + marks + L"\\" + helper;
+  ui.press(L"Command_cjgljy");
+  EXPECT_TRUE(regLists(mark, L"Flags", L"REG_DWORD", L"0x1"));
+  EXPECT_EQ(ui.row(list, 1)[2], L"已禁用");
+  ui.press(L"Command_cjglqy");
+  EXPECT_EQ(regQuery(q(mark)).exitCode, kRegNotFound);
+
+  // 导出 in the order shown, in GBK, over a longer file; the dialog adds ".txt".
+  const std::wstring dir = seed.folder(L"trova-addons");
+  seed.file(dir + L"\\插件日志.txt", std::string(4096, 'x'));
+  ui.press(L"Command_cjgldc");
+  ASSERT_TRUE(ui.answerFile(L"导出", dir + L"\\插件日志"));
+  EXPECT_EQ(ui.answerBox(L"提示"), L"导出成功!");
+  std::wstring log = L"Trova日志文件\r\n \r\n";
+  for (const Row& r : sorted)
+    log += L"名称:" + r[0] + L"\r\ncisid:" + r[1] + L"\r\n状态:" + r[2] + L"\r\n类型:" + r[3] + L"\r\n文件:" + r[4] + L"\r\n \r\n";
+  EXPECT_EQ(fileBytes(dir + L"\\插件日志.txt"), encoded(log, 936));
+
+  // 删除 of the 32-bit helper takes it from the 32-bit view, its class staying;
+  // the row was the selected one, so a second press finds nothing to delete.
+  ui.clickRow(list, 2);
+  ui.press(L"Command_cjglsc");
+  EXPECT_EQ(ui.answerBox(L"提示"), L"删除成功!");
+  EXPECT_EQ(regQuery(bho32 + L" /reg:32").exitCode, kRegNotFound);
+  EXPECT_EQ(regQuery(q(cls32) + L" /reg:32").exitCode, 0u);
+  ui.press(L"Command_cjglsc");
+  EXPECT_EQ(ui.waitForDialog(L"提示", 300), nullptr);
+  ui.pickTab(L"TabStrip_cjmy", 1);  // the shown tab clicked again reads the registry again
+  EXPECT_EQ(ui.rows(list), (Rows{sorted[0], sorted[1], sorted[3]}));
+}
+
+std::wstring immunityList(int c) { return L"ListView_cjmy(" + std::to_wstring(c) + L")"; }
+// A control's key for the 64-bit browser, then for the 32-bit one.
+std::vector<std::wstring> keysOf(const std::wstring& clsid) {
+  const std::wstring tail = L"Microsoft\\Internet Explorer\\ActiveX Compatibility\\" + clsid;
+  return {L"SOFTWARE\\" + tail, L"SOFTWARE\\Wow6432Node\\" + tail};
+}
+// One record of cisid.dat: the list, then the name and the CLSID in GBK.
+std::string userRecord(const std::wstring& name, const std::wstring& clsid) {
+  const std::string n = encoded(name, 936), id = encoded(clsid, 936);
+  std::string r = std::string{'\x03', '\0', static_cast<char>(n.size()), '\0'} + n + static_cast<char>(id.size()) + '\0' + id;
+  r.resize(128, '\0');
+  return r;
+}
+
+TEST(ImmunityWindow, AppliesMarksForBothBrowsersAndExportsEveryRow) {
+  RegistrySeed seed;
+  const std::wstring blocked = L"{33333333-AAAA-4BBB-8CCC-000000000001}";
+  const std::wstring odd = L"{33333333-AAAA-4BBB-8CCC-000000000002 %\";=\t}";  // read specially by .reg files
+  seed.file(programFolder() + L"\\cisid.dat", userRecord(L"演示用户控件", blocked) + userRecord(L"Second demo", odd));
+  for (const auto& clsid : {blocked, odd})
+    for (const auto& key : keysOf(clsid)) seed.key(HKEY_LOCAL_MACHINE, key);
+  // Blocked for both browsers with a bit besides the kill-bit, the 32-bit one's as its installer writes it.
+  seed.dword(HKEY_LOCAL_MACHINE, keysOf(blocked)[0], L"Compatibility Flags", 0x401);
+  const std::wstring blockedKey = L"HKLM\\" + keysOf(blocked)[0];
+  ASSERT_EQ(regExe(L"add " + q(blockedKey) + L" /v \"Compatibility Flags\" /t REG_DWORD /d 0x401 /f /reg:32").exitCode, 0u);
+
+  UiSession ui;
+  std::vector<Rows> lists;
+  for (int c = 0; c < 4; ++c) lists.push_back(ui.rows(immunityList(c)));
+  ASSERT_EQ(lists[3], (Rows{{L"演示用户控件", blocked, L"已免疫"}, {L"Second demo", odd, L"未免疫"}}));
+  // A stand-in CLSID is painted grey, a known one in the text colour.
+  int next[3] = {};
+  std::map<bool, std::pair<int, int>> first;  // stand-in or not -> list, row
+  for (const CatalogueRow& c : kCatalogue)
+    first.emplace(c.status == CatalogueStatus::Placeholder, std::pair{c.category, next[c.category]++});
+  for (const auto& [standIn, at] : first) {
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr = {ui.control(immunityList(at.first)), 0, static_cast<UINT>(NM_CUSTOMDRAW)};
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+    draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(at.second);
+    draw.iSubItem = 1;
+    SendMessageW(ui.window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(draw.clrText, GetSysColor(standIn ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT)) << standIn;
+  }
+
+  // The blocked one's mark clicked off, the other's put on with the space key; 应用.
+  ui.pickTab(L"SSTab_cjmy", 3);
+  ASSERT_TRUE(ui.clickCheckBox(immunityList(3), 0));
+  ui.clickRow(immunityList(3), 1);
+  ui.key(immunityList(3), VK_SPACE);
+  EXPECT_TRUE(!ui.checked(immunityList(3), 0) && ui.checked(immunityList(3), 1));
+  ui.press(L"Command_cjmy");
+  EXPECT_EQ(ui.answerBox(L"成功"), L"应用更改成功!");
+  for (const wchar_t* view : {L"/reg:64", L"/reg:32"})
+    EXPECT_TRUE(regLists(blockedKey, L"Compatibility Flags", L"REG_DWORD", L"0x1", view)) << view << ": the other bit stays";
+  for (const auto& key : keysOf(odd))  // a name reg.exe's command line cannot carry
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, L"Compatibility Flags"), (RawValue{REG_DWORD, {0, 4, 0, 0}}));
+  EXPECT_EQ(ui.rows(immunityList(3)), (Rows{{L"演示用户控件", blocked, L"未免疫"}, {L"Second demo", odd, L"已免疫"}}));
+
+  // 导出: every row of the four lists, checked or not, for both browsers; with
+  // TROVA_IMMUNITY_EXPORT set, to that file for immunity_import.sh.
+  const std::wstring dir = seed.folder(L"trova-immunity");
+  const wchar_t* given = _wgetenv(L"TROVA_IMMUNITY_EXPORT");
+  const std::wstring path = given && *given ? given : dir + L"\\kill-bits.reg";
+  ui.press(L"Command_cjmydc");
+  ASSERT_TRUE(ui.answerFile(L"导出", path));
+  EXPECT_EQ(ui.answerBox(L"提示"), L"导出成功!");
+  std::wstring expected = L"REGEDIT4\r\n \r\n";
+  for (const auto& l : lists)
+    for (const auto& r : l)
+      for (const auto& key : keysOf(r[1]))
+        expected += L"[HKEY_LOCAL_MACHINE\\" + key + L"]\r\n\"Compatibility Flags\"=dword:00000400\r\n \r\n";
+  EXPECT_TRUE(decoded(fileBytes(path), CP_ACP) == expected) << "the export differs from the rows listed";
+}
+
+TEST(StartupWindow, DisablesEnablesAddsAndDeletesInTheirOwnKeys) {
+  const std::wstring run = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", expand = L"%SystemRoot%\\notepad.exe /p";
+  const std::wstring hkcu = L"HKCU\\" + run, hklm = L"HKLM\\" + run, list = L"ListView_qdxm";
+  RegistrySeed seed;
+  const std::wstring dir = seed.folder(L"Trova 启动 测试");
+  seed.file(dir + L"\\启动 演示.exe", "");
+  seed.text(HKEY_CURRENT_USER, run, L"Aa 用户项", expand, REG_EXPAND_SZ);
+  seed.text(HKEY_LOCAL_MACHINE, run, L"Beta 已停用", L";C:\\Demo\\beta.exe");
+  seed.keep(HKEY_LOCAL_MACHINE, run, L"无结尾");  // stored by another program without its ending NUL
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, run.c_str(), L"无结尾", REG_SZ, L"C:\\bare.exe", 11 * sizeof(wchar_t));
+  seed.keep(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node" + run.substr(8), L"三十二位");
+  seed.keep(HKEY_CURRENT_USER, run, L"我的 启动项");
+  ASSERT_EQ(regExe(L"add " + q(hklm) + L" /v 三十二位 /d C:\\x86\\tray.exe /f /reg:32").exitCode, 0u);
+
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 2);
+  ui.pickTab(L"SSTab_xtsz", 2);
+  EXPECT_THAT(ui.rows(list), testing::IsSupersetOf<Rows>({{L"Aa 用户项", L"HCUR", L"已启用", expand},
+                                                 {L"Beta 已停用", L"HLMR", L"已禁用", L";C:\\Demo\\beta.exe"},
+                                                 {L"无结尾", L"HLMR", L"已启用", L"C:\\bare.exe"},
+                                                 {L"三十二位", L"HLMR32", L"已启用", L"C:\\x86\\tray.exe"}}));
+  // Each button acts on the clicked row, in its own key and view, keeping the value's type.
+  const auto act = [&](const std::wstring& name, const wchar_t* button) {
+    ui.clickRow(list, ui.rowWith(list, 0, name));
+    ui.press(button);
+  };
+  act(L"Aa 用户项", L"Command_qdxmjy");
+  EXPECT_TRUE(regLists(hkcu, L"Aa 用户项", L"REG_EXPAND_SZ", L";" + expand));
+  act(L"Beta 已停用", L"Command_qdxmqy");
+  EXPECT_TRUE(regLists(hklm, L"Beta 已停用", L"REG_SZ", L"C:\\Demo\\beta.exe"));
+  act(L"三十二位", L"Command_qdxmjy");
+  EXPECT_TRUE(regLists(hklm, L"三十二位", L"REG_SZ", L";C:\\x86\\tray.exe", L"/reg:32"));
+  EXPECT_EQ(regQuery(q(hklm) + L" /v 三十二位 /reg:64").exitCode, kRegNotFound);
+  act(L"Aa 用户项", L"Command_qdxmsc");
+  EXPECT_EQ(regQuery(q(hkcu) + L" /v \"Aa 用户项\"").exitCode, kRegNotFound);
+  // 添加: the file dialog, then the name prompt; the path goes in as chosen.
+  ui.press(L"Command_qdxmtj");
+  ASSERT_TRUE(ui.answerFile(L"添加", dir + L"\\启动 演示.exe"));
+  EXPECT_EQ(ui.answerInput(L"添加", L"我的 启动项"), L"输入启动项名称:");
+  EXPECT_TRUE(regLists(hkcu, L"我的 启动项", L"REG_SZ", dir + L"\\启动 演示.exe"));
+}
+
+TEST(SoftwareWindow, UninstallsWithTheStoredArgumentsAndDeletesFromEitherView) {
+  const std::wstring uninstall = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TrovaE2E.", list = L"ListView_rjxz";
+  RegistrySeed seed;
+  const std::wstring dir = seed.folder(L"Trova 卸载 测试");  // blanks in its name, as under "Program Files"
+  ASSERT_TRUE(CopyFileW((programFolder() + L"\\record_args.exe").c_str(), (dir + L"\\record_args.exe").c_str(), FALSE));
+  SetEnvironmentVariableW(L"TROVA_UNINSTALL_DIR", dir.c_str());
+  for (const auto& [alias, name, uninstaller] :
+       {std::tuple{L"Quoted", L"记录参数的程序", L"\"%TROVA_UNINSTALL_DIR%\\record_args.exe\" /S /LOG=\"x y\""},
+        {L"Missing", L"已删除的程序", L"\"C:\\没有这个目录\\uninst.exe\" /S"}, {L"Both", L"两种视图", L""}}) {
+    seed.text(HKEY_LOCAL_MACHINE, uninstall + alias, L"DisplayName", name);
+    seed.text(HKEY_LOCAL_MACHINE, uninstall + alias, L"UninstallString", uninstaller);
+  }
+  seed.clear(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node" + uninstall.substr(8) + L"Both");
+  ASSERT_EQ(regExe(L"add " + q(L"HKLM\\" + uninstall + L"Both") + L" /v DisplayName /d 两种视图 /f /reg:32").exitCode, 0u);
+
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 2);
+  ui.pickTab(L"SSTab_xtsz", 1);
+  // 卸载 starts the program, the variable expanded and the arguments as stored.
+  ui.clickRow(list, ui.rowWith(list, 3, L"TrovaE2E.Quoted"));
+  ui.press(L"Command_rjxzxz");
+  std::string line;
+  ASSERT_TRUE(waitUntil([&] { return !(line = fileBytes(dir + L"\\record_args.txt")).empty(); }, 30000));
+  EXPECT_TRUE(decoded(line, CP_UTF8).ends_with(L"\\record_args.exe\" /S /LOG=\"x y\"")) << decoded(line, CP_UTF8);
+  // One that cannot start is reported with the reason.
+  ui.clickRow(list, ui.rowWith(list, 3, L"TrovaE2E.Missing"));
+  ui.press(L"Command_rjxzxz");
+  EXPECT_EQ(ui.answerBox(L"提示").rfind(L"无法卸载“已删除的程序”：卸载程序 C:\\没有这个目录\\uninst.exe 没有启动：", 0), 0u);
+  // 删除 of the 32-bit view's row (listed after the 64-bit one's) leaves the 64-bit registration.
+  const Rows rows = ui.rows(list);
+  int row32 = static_cast<int>(rows.size()) - 1;
+  while (rows[static_cast<std::size_t>(row32)][3] != L"TrovaE2E.Both") --row32;
+  ui.clickRow(list, row32);
+  ui.press(L"Command_rjxzsc");
+  EXPECT_EQ(regQuery(q(L"HKLM\\" + uninstall + L"Both") + L" /reg:32").exitCode, kRegNotFound);
+  EXPECT_EQ(regQuery(q(L"HKLM\\" + uninstall + L"Both") + L" /reg:64").exitCode, 0u);
+}
+
+TEST(PrivacyWindow, CleansTheTickedTracesAndNothingAroundThem) {
+  const std::wstring tray = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\TrayNotify";
+  RegistrySeed seed;
+  for (const std::wstring root : {L"Software\\ACD Systems", L"Software\\WinImage", L"Software\\Taobao", tray.c_str()}) {
+    ASSERT_FALSE(RegistrySeed::exists(HKEY_CURRENT_USER, root)) << "not the test's to clean";
+    seed.clear(HKEY_CURRENT_USER, root);
+  }
+  const struct { std::wstring key, value; bool gone; } spots[] = {  // no value: the key itself
+      {L"Software\\ACD Systems\\ACDSee32\\HistPaths", L"", true},  // row 1
+      {L"Software\\ACD Systems\\ACDSee32\\Options", L"", false},  // beside it: stays, and so its parent
+      {L"Software\\WinImage\\Settings", L"", false},  // row 24, whose key has a key of its own
+      {tray, L"IconStreams", true}, {tray, L"BalloonTips", false},  // row 28
+      {L"Software\\Taobao\\WangWang\\淘宝旺旺", L"", true},  // row 33
+      {L"Software\\Taobao\\WangWang\\Options", L"", false}};
+  for (const auto& s : spots) seed.text(HKEY_CURRENT_USER, s.key, s.value.empty() ? L"Last" : s.value, L"trace");
+
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 2);
+  ui.pickTab(L"SSTab_xtsz", 3);
+  ASSERT_EQ(ui.row(L"ListView_ysql", 32)[0], L"淘宝旺旺登陆名");
+  for (int r : {0, 23, 27, 32}) ASSERT_TRUE(ui.clickCheckBox(L"ListView_ysql", r)) << r;
+  ui.press(L"Command_ysql");
+  EXPECT_EQ(ui.answerBox(L"提示"), L"清理XP隐藏不活动的图标痕迹后需重新启动系统才可生效");
+  EXPECT_EQ(ui.answerBox(L"提示"), L"清理完成!\n\n以下项目未能清理：\nWinImage打开的文件：它的注册表项下还有子项");
+  for (const auto& s : spots)
+    EXPECT_EQ(regQuery(q(L"HKCU\\" + s.key) + (s.value.empty() ? L"" : L" /v " + s.value)).exitCode,
+              s.gone ? kRegNotFound : 0u) << s.key << " " << s.value;
+}
+
+TEST(SettingsWindow, ShowsTheStoredSettingsAndAppliesWhatTheUserChanged) {
+  const std::wstring main = L"Software\\Microsoft\\Internet Explorer\\Main", partner = L"http://www.baidu.com/s?tn=partner";
+  const std::wstring search = L"SOFTWARE\\Microsoft\\Internet Explorer\\Search";
+  const std::wstring search32 = L"SOFTWARE\\Wow6432Node\\Microsoft\\Internet Explorer\\Search";
+  const std::wstring policies = L"Software\\Policies\\Microsoft\\Internet Explorer\\Control Panel";
+  const std::wstring services = L"SYSTEM\\CurrentControlSet\\Services\\", tcpip = services + L"Tcpip\\Parameters";
+  const std::wstring mstcp = services + L"VXD\\MSTCP", keepAlive = services + L"NetBT\\Parameters";
+  const std::wstring server = services + L"lanmanserver\\parameters";
+  ASSERT_FALSE(RegistrySeed::exists(HKEY_CURRENT_USER, policies)) << "the prefix sets no policy of its own";
+  RegistrySeed seed;
+  seed.text(HKEY_CURRENT_USER, main, L"Window Title", L"演示浏览器");
+  seed.text(HKEY_CURRENT_USER, main, L"Start Page", L"http://www.google.com/ig?hl=zh-CN");
+  seed.text(HKEY_CURRENT_USER, main, L"Search Page", L"http://search.example.org/?q=");
+  seed.text(HKEY_LOCAL_MACHINE, search, L"SearchAssistant", partner);
+  seed.text(HKEY_LOCAL_MACHINE, search32, L"SearchAssistant", L"http://old32.example/");
+  seed.dword(HKEY_CURRENT_USER, policies, L"ContentTab", 1);
+  seed.dword(HKEY_CURRENT_USER, policies, L"History", 2);
+  for (const wchar_t* c : {L"inifile", L"inffile", L"regfile", L"exefile", L"comfile", L"pifile", L"scrfile"})
+    seed.keep(HKEY_CLASSES_ROOT, c + std::wstring(L"\\shell\\open\\command"), L"");
+  seed.text(HKEY_CLASSES_ROOT, L"txtfile\\shell\\open\\command", L"", L"bogus.exe %1");
+  seed.text(HKEY_CLASSES_ROOT, L"batfile\\shell\\open\\command", L"", L"seeded.exe %1");
+  for (const auto& [key, name, data] :
+       {std::tuple{tcpip + L"\\Interfaces", L"MTU", 1450}, {tcpip, L"TCPWindowSize", 8192}, {tcpip, L"DefaultTTL", 128},
+        {tcpip, L"GlobalMaxTcpWindowSize", 8192}, {keepAlive, L"SessionKeepAlive", 20}, {server, L"AutoShareWks", 0},
+        {std::wstring(L"SYSTEM\\CurrentControlSet\\Control\\Lsa"), L"restrictanonymous", 0}})
+    seed.dword(HKEY_LOCAL_MACHINE, key, name, static_cast<DWORD>(data));
+  for (const auto& [key, name] : {std::pair{search, L"CustomizeSearch"}, {search32, L"CustomizeSearch"},
+                                  {mstcp, L"MaxDupAcks"}, {server, L"AutoShareServer"}})
+    seed.keep(HKEY_LOCAL_MACHINE, key, name);
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, mstcp.c_str(), L"MaxDupAcks");
+  for (const wchar_t* name : {L"MaxConnectionsPerServer", L"MaxConnectionsPer1_0Server"})
+    seed.dword(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", name, 5);
+
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 2);
+  // 浏览器设置: what is stored, as stored; the search assistant is the 64-bit browser's.
+  EXPECT_EQ(SendMessageW(ui.control(L"Check_iebt"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(ui.text(L"Text_iebt"), L"演示浏览器");
+  EXPECT_EQ(ui.text(L"Combo_iesy"), L"使用谷歌个性");
+  EXPECT_EQ(ui.text(L"Text_iesszsdz"), partner);
+  const std::wstring list = L"ListView_llqsz";
+  const int content = ui.rowWith(list, 0, L"禁止使用 内容页"), proxy = ui.rowWith(list, 0, L"禁止使用 ...代理");
+  EXPECT_EQ(ui.row(list, content)[1] + ui.row(list, proxy)[1], L"已屏蔽未屏蔽");
+  EXPECT_TRUE(ui.checked(list, content) && !ui.checked(list, proxy));
+  // The default home page picked, the title dropped, a folder typed, every
+  // whole page blocked with the box and the proxy settings by hand.
+  ASSERT_TRUE(ui.pickEntry(L"Combo_iesy", L"使用默认首页"));
+  ui.press(L"Check_iebt");
+  SetWindowTextW(ui.control(L"Text_iexzml"), L"D:\\新下载");
+  ui.press(L"Check_llqsz");
+  ASSERT_TRUE(ui.clickCheckBox(list, proxy));
+  ui.press(L"Command_llqsz");
+  EXPECT_EQ(ui.answerBox(L"提示"), L"应用成功,重新启动浏览器后生效!");
+  EXPECT_EQ(regQuery(q(L"HKCU\\" + main) + L" /v \"Window Title\"").exitCode, kRegNotFound);
+  EXPECT_TRUE(regLists(L"HKCU\\" + main, L"Start Page", L"REG_SZ", L"http://go.microsoft.com/fwlink/?LinkId=69157"));
+  EXPECT_TRUE(regLists(L"HKCU\\" + main, L"Search Page", L"REG_SZ", L"http://search.example.org/?q=")) << "no preset's: kept";
+  EXPECT_TRUE(regLists(L"HKCU\\Software\\Microsoft\\Internet Explorer", L"Download Directory", L"REG_SZ", L"D:\\新下载"));
+  for (const wchar_t* view : {L"/reg:64", L"/reg:32"})
+    for (const wchar_t* name : {L"SearchAssistant", L"CustomizeSearch"})
+      EXPECT_TRUE(regLists(L"HKLM\\" + search, name, L"REG_SZ", partner, view)) << view << name;
+  for (const wchar_t* name : {L"GeneralTab", L"ContentTab", L"ProgramsTab", L"AdvancedTab", L"Proxy", L"History"})
+    EXPECT_TRUE(regLists(L"HKCU\\" + policies, name, L"REG_DWORD", name == std::wstring(L"History") ? L"0x0" : L"0x1")) << name;
+
+  // 系统关联: what is stored (a greyed box for a value of no choice), then changed.
+  ui.pickTab(L"SSTab_xtsz", 4);
+  EXPECT_EQ(ui.text(L"Combo_wlszzdcsdy"), L"1450 (当前)");
+  EXPECT_EQ(ui.text(L"Combo_wlsztcpipfzsm"), L"128");
+  EXPECT_EQ(SendMessageW(ui.control(L"Check_wlszyhsessionkeepalive"), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+  ui.press(L"Check_wlszyhtcpmaxdupacks");
+  ASSERT_TRUE(ui.pickEntry(L"Combo_yhtcpmaxdupacks", L"3"));
+  ASSERT_TRUE(ui.pickEntry(L"Combo_wlsztcpipfzsm", L"64(推荐)"));
+  for (const wchar_t* box : {L"Check_wlszjzzdgxworks", L"Check_wjgliniinf", L"Check_wjglreg"}) ui.press(box);
+  ui.press(L"Command_xtglyy");
+  EXPECT_EQ(ui.answerBox(L"提示"), L"应用成功");
+  for (const auto& [key, name, data] : {std::tuple{tcpip + L"\\Interfaces", L"MTU", L"0x5aa"}, {tcpip, L"DefaultTTL", L"0x40"},
+                                        {mstcp, L"MaxDupAcks", L"0x3"}, {keepAlive, L"SessionKeepAlive", L"0x14"}})
+    EXPECT_TRUE(regLists(L"HKLM\\" + key, name, L"REG_DWORD", data)) << name;  // 1450 and the greyed 20 stay
+  EXPECT_EQ(regQuery(q(L"HKLM\\" + server) + L" /v AutoShareWks").exitCode, kRegNotFound);
+  // A class's open command, as reg.exe lists a default value (named in the system's language).
+  const auto opens = [&](const std::wstring& c, const std::wstring& command) {
+    return regQuery(L"HKCR\\" + c + L"\\shell\\open\\command /ve").text.find(L"    REG_SZ    " + command + L"\r") !=
+           std::wstring::npos;
+  };
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  for (const wchar_t* c : {L"txtfile", L"inifile", L"inffile"}) EXPECT_TRUE(opens(c, windows + std::wstring(L"\\notepad.exe %1"))) << c;
+  EXPECT_TRUE(opens(L"regfile", L"regedit.exe \"%1\""));
+  EXPECT_TRUE(opens(L"batfile", L"seeded.exe %1")) << "not ticked, not touched";
+}
+
+TEST(HostsWindow, SavesWhatWasAddedAndDeletedByteForByteAndUndoesIt) {
+  RegistrySeed seed;
+  const std::wstring dir = seed.folder(L"trova-hosts");
+  seed.text(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"DataBasePath", dir);
+  const std::wstring hosts = dir + L"\\hosts", list = L"List_wzmy";
+  const std::string utf8 = "127.0.0.1 \xE4\xBE\x8B\xE5\xAD\x90.com", gbk = "127.0.0.1\t\xC0\xFD\xD7\xD3.net  ";  // 例子
+  const std::string original = "\xEF\xBB\xBF# notes\r\n" + utf8 + "\n\r\n#0.0.0.0 off\r\n" + gbk + "\r\n0.0.0.0 gone\r\n";
+  seed.file(hosts, original, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 3);
+  EXPECT_EQ(ui.rows(list), (Rows{{L"127.0.0.1 例子.com"}, {L"127.0.0.1\t例子.net  "}, {L"0.0.0.0 gone"}}));
+  // A click selects a row and the arrow keys move the selection, as in any list box.
+  ui.clickRow(list, 1);
+  ui.key(list, VK_DOWN);
+  ui.press(L"Command_wzmysc");
+  ui.press(L"Command_wzmytj");
+  EXPECT_EQ(ui.answerInput(L"添加", L"ad.example.com"), L"输入网站地址,如www.example.com");
+  EXPECT_EQ(ui.answerInput(L"添加", std::nullopt), L"输入IP地址,如需屏蔽,输入127.0.0.255");  // its offer kept
+  ui.press(L"Command_wzmytj");
+  ui.answerInput(L"添加", L"广告.example.com");
+  ui.answerInput(L"添加", L"typed, then cancelled", IDCANCEL);
+  EXPECT_EQ(ui.rows(list), (Rows{{L"127.0.0.1 例子.com"}, {L"127.0.0.1\t例子.net  "},
+                                 {L"127.0.0.255      ad.example.com"}, {L"      广告.example.com"}}));
+  EXPECT_EQ(fileBytes(hosts), original) << "only a save writes";
+
+  ui.press(L"Command_wzmybc");
+  EXPECT_EQ(ui.answerBox(L"提示"), L"保存应用成功!\r\n原hosts文件已备份为 " + dir + L"\\hosts.bak");
+  EXPECT_EQ(fileBytes(hosts), writeHostsFile({}) + utf8 + "\r\n" + gbk +
+                                  "\r\n127.0.0.255      ad.example.com\r\n      \xB9\xE3\xB8\xE6.example.com\r\n");
+  EXPECT_EQ(GetFileAttributesW(hosts.c_str()) & 6u, 6u) << "still hidden and system";
+  EXPECT_EQ(fileBytes(dir + L"\\hosts.bak"), original);
+  EXPECT_EQ(filesIn(dir, L""), (std::vector<std::wstring>{L"hosts", L"hosts.bak"})) << "no temporary file is left";
+
+  ui.pickTab(L"TabStrip_cjmy", 4);
+  ui.clickRow(L"ListView_gjls", 0);
+  ui.press(L"Command_gjcx");
+  EXPECT_TRUE(ui.answerBox(L"提示").starts_with(L"已撤销“网站免疫 · 保存应用”"));
+  EXPECT_EQ(fileBytes(hosts), original);
+
+  // Windows refuses to replace a read-only file (Wine would not): nothing changes, and the user is told.
+  SetFileAttributesW(hosts.c_str(), FILE_ATTRIBUTE_READONLY);
+  ui.pickTab(L"TabStrip_cjmy", 3);
+  ui.press(L"Command_wzmybc");
+  const std::wstring said = ui.answerBox(L"提示");
+  EXPECT_TRUE(said.starts_with(L"保存失败：无法写入 ") && said.find(L"原文件没有改动") != std::wstring::npos) << said;
+  EXPECT_EQ(fileBytes(hosts), original);
+}
+
+TEST(HistoryWindow, UndoesADeletionAndItsSetsImportWithRegeditAndReg) {
+  const std::wstring odd = L"ä한😀", uninstall = L"Microsoft\\Windows\\CurrentVersion\\Uninstall\\历史" + odd;
+  const std::wstring keys[] = {L"SOFTWARE\\" + uninstall + L"64", L"SOFTWARE\\Wow6432Node\\" + uninstall + L"32"};
+  RegistrySeed seed;
+  for (const auto& key : keys) {
+    seed.text(HKEY_LOCAL_MACHINE, key, L"DisplayName", L"历史" + odd + key.back());
+    seed.text(HKEY_LOCAL_MACHINE, key, L"名" + odd, L"值" + odd);
+  }
+  const auto whole = [&](const std::wstring& key) {
+    return rawValue(HKEY_LOCAL_MACHINE, key, L"DisplayName") == textValue(L"历史" + odd + key.back()) &&
+           rawValue(HKEY_LOCAL_MACHINE, key, L"名" + odd) == textValue(L"值" + odd);
+  };
+  UiSession ui;
+  ui.pickTab(L"TabStrip_cjmy", 2);
+  ui.pickTab(L"SSTab_xtsz", 1);
+  for (const auto& key : keys) {
+    ui.clickRow(L"ListView_rjxz", ui.rowWith(L"ListView_rjxz", 0, L"历史" + odd + key.back()));
+    ui.press(L"Command_rjxzsc");
+    ASSERT_FALSE(RegistrySeed::exists(HKEY_LOCAL_MACHINE, key));
+  }
+  const auto sets = changeSets();
+  // 工具 shows what the newest set changed, and undoes it.
+  ui.pickTab(L"TabStrip_cjmy", 4);
+  ui.clickRow(L"ListView_gjls", 0);
+  EXPECT_GE(ui.rowWith(L"ListView_gjgg", 1, L"名" + odd), 0) << "the value's name, whole";
+  ui.press(L"Command_gjcx");
+  EXPECT_TRUE(ui.answerBox(L"提示").starts_with(L"已撤销“软件卸载 · 仅仅删除信息”"));
+  EXPECT_TRUE(whole(keys[1]));
+
+  for (const bool regedit : {true, false})
+    for (std::size_t i = 0; i < 2; ++i) {
+      RegDeleteTreeW(HKEY_LOCAL_MACHINE, keys[i].c_str());
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, keys[i].c_str());
+      const std::wstring set = sets.at(sets.size() - 2 + i);  // the two deletions'
+      EXPECT_EQ(regImport(set, regedit), 0u);
+      EXPECT_TRUE(whole(keys[i])) << (regedit ? "regedit /s, set " : "reg import, set ") << i;
+    }
+}
+
+}  // namespace
+}  // namespace trova::test
