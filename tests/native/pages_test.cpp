@@ -333,6 +333,7 @@ TEST_F(ChangeHistory, OnlyRecordedChangesAreMadeAndAnUndoLeavesLaterOnes) {
   action([&] { key(kUser, L"Software\\A")->setValue(L"v", RegValue::dword(3)); });
   EXPECT_EQ(undo(0).changedSince, std::vector<std::wstring>{L"HKEY_CURRENT_USER\\Software\\A\\v"});
   EXPECT_EQ(mp.registry.value(kUser, L"Software\\A", L"v"), RegValue::dword(3));
+  action([&] { key(kUser, L"Software\\A")->setValue(L"v", RegValue::dword(3)); });  // as it is: no change, no set
   for (std::uint32_t i = 0; i < 100; ++i) {  // two sets so far; the newest hundred are kept, never one more
     action([&] { key(kUser, L"Software\\A")->setValue(L"v", RegValue::dword(i)); });
     EXPECT_EQ(mp.files.files.size(), std::min<std::size_t>(i + 3, kKeptChangeSets));
