@@ -381,13 +381,20 @@ TEST(HostsWindow, SavesWhatWasAddedAndDeletedByteForByteAndUndoesIt) {
   EXPECT_TRUE(ui.answerBox(L"提示").starts_with(L"已撤销“网站免疫 · 保存应用”"));
   EXPECT_EQ(fileBytes(hosts), original);
 
-  // Windows refuses to replace a read-only file (Wine would not): nothing changes, and the user is told.
-  SetFileAttributesW(hosts.c_str(), FILE_ATTRIBUTE_READONLY);
+  // Refused, the user told, the file as it was and nothing left beside it: a read-only file (Windows
+  // would not replace it; Wine would), then one that another program holds open without sharing.
   ui.pickTab(L"TabStrip_cjmy", 3);
-  ui.press(L"Command_wzmybc");
-  const std::wstring said = ui.answerBox(L"提示");
-  EXPECT_TRUE(said.starts_with(L"保存失败：无法写入 ") && said.find(L"原文件没有改动") != std::wstring::npos) << said;
-  EXPECT_EQ(fileBytes(hosts), original);
+  for (const bool held : {false, true}) {
+    SetFileAttributesW(hosts.c_str(), held ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY);
+    HANDLE other = held ? CreateFileW(hosts.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr;
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    ui.press(L"Command_wzmybc");
+    const std::wstring said = ui.answerBox(L"提示");
+    if (held) CloseHandle(other);
+    EXPECT_TRUE(said.starts_with(L"保存失败：无法写入 ") && said.find(L"原文件没有改动") != std::wstring::npos) << said;
+    EXPECT_EQ(fileBytes(hosts), original) << held;
+    EXPECT_EQ(filesIn(dir), (std::vector<std::wstring>{L"hosts", L"hosts.bak"})) << held;
+  }
 }
 
 TEST(HistoryWindow, UndoesADeletionAndItsSetsImportWithRegeditAndReg) {
