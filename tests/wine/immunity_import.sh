@@ -14,8 +14,7 @@ trova_wine_vars
 # The fresh prefix's wineserver goes before a display this script started.
 finish() {
   [ ! -d "$fresh" ] || { WINEPREFIX=$fresh "$WINESERVER" -k; WINEPREFIX=$fresh timeout 30 "$WINESERVER" -w; } 2>/dev/null || true
-  rm -rf "$work"
-  trova_wine_cleanup
+  rm -rf "$work"; trova_wine_cleanup
 }
 trap finish EXIT
 TROVA_WINE_TRAP_SET=1 trova_wine_display

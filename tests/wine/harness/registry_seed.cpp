@@ -1,7 +1,6 @@
 #include "harness/registry_seed.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -99,15 +98,26 @@ RawValue textValue(const std::wstring& text, DWORD type) {
   return {type, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
 }
 
-ToolOutput tool(const std::wstring& commandLine) {
-  // Redirected, Wine's tools write in the OEM code page (GBK here).
+ToolOutput tool(std::wstring commandLine) {
+  // Read until its end closes the pipe; redirected, Wine's tools write in the OEM code page (GBK here).
   ToolOutput out;
-  FILE* pipe = _wpopen((commandLine + L" 2>&1").c_str(), L"rb");
-  if (!pipe) return out;
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  HANDLE readEnd = nullptr;
+  if (!CreatePipe(&readEnd, &si.hStdOutput, &inherit, 0)) return out;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  si.hStdError = si.hStdOutput;
+  PROCESS_INFORMATION pi{};
+  const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
+  CloseHandle(si.hStdOutput);
   std::string bytes;
   char chunk[4096];
-  for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) bytes.append(chunk, got);
-  out.exitCode = static_cast<DWORD>(_pclose(pipe));
+  for (DWORD got = 0; started && ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0;) bytes.append(chunk, got);
+  CloseHandle(readEnd);
+  if (started && WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &out.exitCode);
+  if (started) CloseHandle(pi.hThread), CloseHandle(pi.hProcess);
   out.text = decoded(bytes, GetOEMCP());
   return out;
 }

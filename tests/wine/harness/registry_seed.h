@@ -45,11 +45,8 @@ class RegistrySeed {
 
 // A program run as from Wine's command line: its exit code (all ones when it
 // did not start or end) and what it printed.
-struct ToolOutput {
-  DWORD exitCode = 0xFFFFFFFF;
-  std::wstring text;
-};
-ToolOutput tool(const std::wstring& commandLine);
+struct ToolOutput { DWORD exitCode = 0xFFFFFFFF; std::wstring text; };
+ToolOutput tool(std::wstring commandLine);
 inline std::wstring q(const std::wstring& text) { return L"\"" + text + L"\""; }
 inline ToolOutput regExe(const std::wstring& arguments) { return tool(L"reg.exe " + arguments); }
 inline ToolOutput regQuery(const std::wstring& arguments) { return regExe(L"query " + arguments); }
