@@ -24,15 +24,12 @@ struct UiSession::State {
 };
 
 namespace {
-// A program that drives the window ends with an error code when it crashes,
-// instead of waiting on a system error box that no one is there to close.
+// A crash ends the program with an error code instead of a box no one closes.
 [[maybe_unused]] const UINT kNoErrorBoxes =
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-
 constexpr UINT kSyncMessage = WM_APP + 77;
 
-// Reached through the posted-message queue, so it runs after every message
-// posted before it, also while a modal box runs its own loop.
+// Posted, so it runs after all posted before it, also inside a modal box's loop.
 LRESULT CALLBACK syncProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg != kSyncMessage) return DefWindowProcW(hwnd, msg, wp, lp);
   SetEvent(reinterpret_cast<HANDLE>(lp));
@@ -41,18 +38,48 @@ LRESULT CALLBACK syncProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 std::wstring className(HWND w) {
   wchar_t cls[64] = {};
-  GetClassNameW(w, cls, 64);
-  return cls;
+  return std::wstring(cls, static_cast<std::size_t>(GetClassNameW(w, cls, 64)));
 }
-
 bool isListBox(HWND list) { return className(list) == WC_LISTBOXW; }
-
 template <typename T>
 LRESULT send(HWND to, UINT msg, WPARAM wp, T* lp) {
   return SendMessageW(to, msg, wp, reinterpret_cast<LPARAM>(lp));
 }
+HWND headerOf(HWND list) { return reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)); }
+// The middle of a tab or a column header.
+POINT centre(HWND control, UINT getRect, int index) {
+  RECT r{};
+  send(control, getRect, static_cast<WPARAM>(index), &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
 
-POINT centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+// Where a click lands on a row, scrolled into view first.
+POINT rowPoint(HWND list, int row) {
+  RECT r{LVIR_LABEL, 0, 0, 0};
+  const bool box = isListBox(list);
+  SendMessageW(list, box ? LB_SETTOPINDEX : LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), 0);
+  send(list, box ? LB_GETITEMRECT : LVM_GETITEMRECT, static_cast<WPARAM>(row), &r);
+  return POINT{r.left + 4, (r.top + r.bottom) / 2};
+}
+
+// A cell as another program reads it (a virtual list asks the window); the
+// control cuts at the buffer's size, so it grows until the text fits.
+std::wstring itemText(HWND list, int row, int column) {
+  if (isListBox(list)) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(send(list, LB_GETTEXT, static_cast<WPARAM>(row), text.data())));
+    return text;
+  }
+  for (int size = 256;; size *= 2) {
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    item.cchTextMax = size;
+    const auto n = static_cast<std::size_t>(send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), &item));
+    if (n + 1 < static_cast<std::size_t>(size)) return text.substr(0, n);
+  }
+}
 
 // A box's static texts, one per line.
 std::wstring dialogText(HWND dialog) {
@@ -99,7 +126,7 @@ UiSession::UiSession() : state_(std::make_unique<State>()) {
 
 UiSession::~UiSession() {
   State& s = *state_;
-  // Close any box still open, then the window; the UI thread then leaves its loop.
+  // Any box still open is cancelled, then the window closed: the UI thread leaves its loop.
   EnumThreadWindows(s.uiThreadId, [](HWND w, LPARAM) -> BOOL {
     if (className(w) == L"#32770") PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
     return TRUE;
@@ -128,45 +155,13 @@ void UiSession::click(HWND target, POINT at) const {
 }
 
 void UiSession::pickTab(const std::wstring& tabs, int index) const {
-  RECT r{};
-  send(control(tabs), TCM_GETITEMRECT, static_cast<WPARAM>(index), &r);
-  click(control(tabs), centre(r));
+  click(control(tabs), centre(control(tabs), TCM_GETITEMRECT, index));
 }
 
 void UiSession::press(const std::wstring& button) const {
   PostMessageW(control(button), BM_CLICK, 0, 0);
   sync();
 }
-
-namespace {
-// Where a click lands on a row, scrolled into view first.
-POINT rowPoint(HWND list, int row) {
-  RECT r{LVIR_LABEL, 0, 0, 0};
-  const bool box = isListBox(list);
-  SendMessageW(list, box ? LB_SETTOPINDEX : LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), 0);
-  send(list, box ? LB_GETITEMRECT : LVM_GETITEMRECT, static_cast<WPARAM>(row), &r);
-  return POINT{r.left + 4, (r.top + r.bottom) / 2};
-}
-
-// A cell as any other program reads it: for a virtual list the control asks
-// the window. The control cuts at the buffer size, so grow until it fits.
-std::wstring itemText(HWND list, int row, int column) {
-  if (isListBox(list)) {
-    std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(send(list, LB_GETTEXT, static_cast<WPARAM>(row), text.data())));
-    return text;
-  }
-  for (int size = 256;; size *= 2) {
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text.data();
-    item.cchTextMax = size;
-    const auto n = static_cast<std::size_t>(send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), &item));
-    if (n + 1 < static_cast<std::size_t>(size)) return text.substr(0, n);
-  }
-}
-}  // namespace
 
 void UiSession::clickRow(const std::wstring& list, int row) const { click(control(list), rowPoint(control(list), row)); }
 
@@ -176,18 +171,13 @@ bool UiSession::clickCheckBox(const std::wstring& list, int row) const {
   for (int x = 0; x < label.x + 48; ++x) {
     LVHITTESTINFO hit{};
     hit.pt = {x, label.y};
-    if (send(lv, LVM_HITTEST, 0, &hit) != row || !(hit.flags & LVHT_ONITEMSTATEICON)) continue;
-    click(lv, hit.pt);
-    return true;
+    if (send(lv, LVM_HITTEST, 0, &hit) == row && (hit.flags & LVHT_ONITEMSTATEICON)) return click(lv, hit.pt), true;
   }
   return false;
 }
 
 void UiSession::clickColumn(const std::wstring& list, int column) const {
-  HWND header = reinterpret_cast<HWND>(SendMessageW(control(list), LVM_GETHEADER, 0, 0));
-  RECT r{};
-  send(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), &r);
-  click(header, centre(r));
+  click(headerOf(control(list)), centre(headerOf(control(list)), HDM_GETITEMRECT, column));
 }
 
 bool UiSession::pickEntry(const std::wstring& combo, const std::wstring& text) const {
@@ -209,16 +199,12 @@ void UiSession::key(const std::wstring& name, WPARAM virtualKey) const {
 
 Rows UiSession::rows(const std::wstring& list) const {
   HWND lv = control(list);
-  Rows out(static_cast<std::size_t>(SendMessageW(lv, isListBox(lv) ? LB_GETCOUNT : LVM_GETITEMCOUNT, 0, 0)));
-  for (std::size_t r = 0; r < out.size(); ++r) out[r] = row(list, static_cast<int>(r));
+  const bool box = isListBox(lv);
+  Rows out(static_cast<std::size_t>(SendMessageW(lv, box ? LB_GETCOUNT : LVM_GETITEMCOUNT, 0, 0)),
+           Row(box ? 1 : static_cast<std::size_t>(SendMessageW(headerOf(lv), HDM_GETITEMCOUNT, 0, 0))));
+  for (std::size_t r = 0; r < out.size(); ++r)
+    for (std::size_t c = 0; c < out[r].size(); ++c) out[r][c] = itemText(lv, static_cast<int>(r), static_cast<int>(c));
   return out;
-}
-
-Row UiSession::row(const std::wstring& list, int index) const {
-  HWND lv = control(list), header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
-  Row cells(isListBox(lv) ? 1 : static_cast<std::size_t>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)));
-  for (std::size_t c = 0; c < cells.size(); ++c) cells[c] = itemText(lv, index, static_cast<int>(c));
-  return cells;
 }
 
 int UiSession::rowWith(const std::wstring& list, int column, const std::wstring& text) const {
@@ -229,7 +215,7 @@ int UiSession::rowWith(const std::wstring& list, int column, const std::wstring&
 }
 
 bool UiSession::checked(const std::wstring& list, int row) const {
-  // The state image the control would draw: for a virtual list it asks the window.
+  // The state image the control would draw (a virtual list asks the window).
   return SendMessageW(control(list), LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) ==
          INDEXTOSTATEIMAGEMASK(2);
 }
@@ -237,8 +223,7 @@ bool UiSession::checked(const std::wstring& list, int row) const {
 std::wstring UiSession::text(const std::wstring& name) const { return win32::windowText(control(name)); }
 
 HWND UiSession::waitForDialog(const std::wstring& title, int timeoutMs, int withControl) const {
-  // Boxes and common dialogs are of the dialog class; the main window is not.
-  HWND found = nullptr;
+  HWND found = nullptr;  // boxes and common dialogs are of the dialog class; the main window is not
   waitUntil([&] {
     while ((found = FindWindowExW(nullptr, found, L"#32770", title.c_str())))
       if (IsWindowVisible(found) && (!withControl || GetDlgItem(found, withControl))) return true;
@@ -248,41 +233,28 @@ HWND UiSession::waitForDialog(const std::wstring& title, int timeoutMs, int with
 }
 
 void UiSession::answer(HWND dialog, int buttonId) const {
+  if (!dialog) return;
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+  waitUntil([&] { return !IsWindow(dialog); });
+  sync();
 }
 
-std::wstring UiSession::answerBox(const std::wstring& title) const {
-  HWND box = waitForDialog(title);
+std::wstring UiSession::answerBox(const std::wstring& title, const std::optional<std::wstring>& typed, int buttonId) const {
+  HWND box = waitForDialog(title, 10000, typed ? Win32Dialogs::kInputEditId : 0);
   const std::wstring text = box ? dialogText(box) : L"(no box)";
-  close(box, IDOK);
+  if (box && typed) SetDlgItemTextW(box, Win32Dialogs::kInputEditId, typed->c_str());
+  answer(box, buttonId);
   return text;
 }
 
-std::wstring UiSession::answerInput(const std::wstring& title, const std::optional<std::wstring>& typed,
-                                    int buttonId) const {
-  HWND box = waitForDialog(title, 10000, Win32Dialogs::kInputEditId);
-  const std::wstring prompt = box ? dialogText(box) : L"(no input box)";
-  if (box && typed) SetDlgItemTextW(box, Win32Dialogs::kInputEditId, typed->c_str());
-  close(box, buttonId);
-  return prompt;
-}
-
 bool UiSession::answerFile(const std::wstring& title, const std::wstring& path) const {
-  // Both styles of the common dialog have the filter list (cmb1); the file
-  // name is in cmb13 (Explorer style) or edt1.
+  // Both styles have the filter list (cmb1); the name is in cmb13 (Explorer style) or edt1.
   HWND dialog = waitForDialog(title, 15000, 0x470);
   sync();
   HWND field = GetDlgItem(dialog, 0x47C) ? GetDlgItem(dialog, 0x47C) : GetDlgItem(dialog, 0x480);
   SetWindowTextW(field, path.c_str());
-  close(dialog, IDOK);
+  answer(dialog);
   return field != nullptr;
-}
-
-void UiSession::close(HWND dialog, int buttonId) const {
-  if (!dialog) return;
-  answer(dialog, buttonId);
-  waitUntil([&] { return !IsWindow(dialog); });
-  sync();
 }
 
 }  // namespace trova::test
