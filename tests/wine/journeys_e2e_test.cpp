@@ -82,8 +82,17 @@ TEST(AddonsWindow, ListsSortsDisablesExportsAndDeletesBothBrowsersAddons) {
   EXPECT_EQ(regQuery(q(cls32) + L" /reg:32").exitCode, 0u);
   ui.press(L"Command_cjglsc");
   EXPECT_EQ(ui.waitForDialog(L"提示", 300), nullptr);
-  ui.pickTab(L"TabStrip_cjmy", 1);  // the shown tab clicked again reads the registry again
+  // A click beside the last tab picks nothing; one on the shown tab reads the registry again.
+  seed.text(HKEY_LOCAL_MACHINE, bar, L"{11111111-AAAA-4BBB-8CCC-000000000004}", L"");
+  RECT last{};
+  SendMessageW(ui.control(L"TabStrip_cjmy"), TCM_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&last));
+  const LPARAM beside = MAKELPARAM(last.right + 40, (last.top + last.bottom) / 2);
+  PostMessageW(ui.control(L"TabStrip_cjmy"), WM_LBUTTONDOWN, MK_LBUTTON, beside);
+  PostMessageW(ui.control(L"TabStrip_cjmy"), WM_LBUTTONUP, 0, beside);
+  ui.sync();
   EXPECT_EQ(ui.rows(list), (Rows{sorted[0], sorted[1], sorted[3]}));
+  ui.pickTab(L"TabStrip_cjmy", 1);
+  EXPECT_EQ(ui.rows(list).size(), 4u);
 }
 
 std::wstring immunityList(int c) { return L"ListView_cjmy(" + std::to_wstring(c) + L")"; }
