@@ -35,8 +35,7 @@ using Names = std::vector<std::wstring>;
 struct Action {
   std::wstring label, control;  // what the printout calls it, what is clicked
   std::function<void(Scene&)> setUp;
-  // The words that name a target left as it was in the message, given where it is:
-  // any of them will do, and the last is what a count such as "等 7 项" counts.
+  // The words naming a target left as it was, given where it is: any will do; "等 7 项" counts the last.
   std::function<Names(const std::wstring&)> name;
   std::wstring nothingDone{};  // a message that says nothing was changed, if there is one
   bool recorded = true;        // what it changes goes to the history (not exports and programs started)
@@ -64,10 +63,8 @@ void walk(RegKey& key, const std::wstring& id, Snapshot& out) {
 // The registry, the files outside the history folder and the programs started.
 Snapshot snapshot(Scene& s) {
   Snapshot out;
-  for (Hive h : {Hive::ClassesRoot, Hive::CurrentUser, Hive::LocalMachine}) {
-    KeyPtr root;
-    if (s.reg().open(h, L"", root) == regerr::Ok) walk(*root, folded(rootName(h)), out);
-  }
+  for (Hive h : {Hive::ClassesRoot, Hive::CurrentUser, Hive::LocalMachine})
+    if (KeyPtr root; s.reg().open(h, L"", root) == regerr::Ok) walk(*root, folded(rootName(h)), out);
   const std::wstring history = folded(s.form.journal().folder()) + L"\\";
   for (const auto& [path, bytes] : s.files().files)
     if (!path.starts_with(history)) out[L"F" + path] = bytes;
@@ -91,13 +88,12 @@ struct Run {
   std::wstring text{}, problem{};  // every message the action showed; what it threw, or what its undo left
   FaultPlan plan{};                // its calls, and the one that failed
 };
-
-// Undoes the change sets the run recorded, newest first, through the plain
-// platform, and says what is not back as it was before the run.
+// Undoes the change sets the run recorded, newest first, through the plain platform, and says what is
+// not back as it was before the run.
 std::wstring undoRecorded(Scene& s, const std::vector<std::wstring>& earlier, const Snapshot& before) {
   const std::wstring folder = s.form.journal().folder();
   auto sets = s.files().list(folder);
-  std::erase_if(sets, [&](const std::wstring& n) { return !folded(n).ends_with(folded(L".reg")) || std::ranges::count(earlier, n); });
+  std::erase_if(sets, [&](const std::wstring& n) { return !folded(n).ends_with(L".REG") || std::ranges::count(earlier, n); });
   if (sets.empty()) return L"changed, but nothing was recorded";
   std::ranges::sort(sets, std::greater{});
   for (const auto& name : sets) {
@@ -110,7 +106,6 @@ std::wstring undoRecorded(Scene& s, const std::vector<std::wstring>& earlier, co
   const auto left = differences(before, snapshot(s), false);
   return left.empty() ? L"" : L"the undo leaves " + left.begin()->substr(1);
 }
-
 Run runOnce(const Action& action, long failAt) {
   Scene s;
   action.setUp(s);
@@ -131,7 +126,6 @@ Run runOnce(const Action& action, long failAt) {
     r.problem = undoRecorded(s, earlier, r.before);
   return r;
 }
-
 bool claimsSuccess(const std::wstring& text) {
   const auto has = [&](const wchar_t* words) { return text.find(words) != std::wstring::npos; };
   return text.empty() || has(L"成功") || (has(L"清理完成!") && !has(L"未能清理")) ||
@@ -146,16 +140,13 @@ long countedWithoutNames(const std::wstring& text) {
   return most;
 }
 
-// What a page's runs come to.
 enum Count { Actions, Points, FalseSuccesses, Unaccounted };
-using Figure = std::array<long, 4>;
+using Figure = std::array<long, 4>;  // what a page's runs come to
 void print(const std::string& what, const Figure& f) {
   std::printf("%s: %ld actions x %ld injection points, %ld false successes, %ld states not accounted for\n",
               what.c_str(), f[Actions], f[Points], f[FalseSuccesses], f[Unaccounted]);
 }
-
-// Holds a run to the rules against the run without a failure: the count a broken one adds to, and why
-// (nothing when none is).
+// Holds a run to the rules against the run without a failure: the count a broken one adds to, and why.
 std::pair<Count, std::wstring> judge(const Action& action, const Run& clean, const Run& r) {
   if (!r.problem.empty()) return {Unaccounted, r.problem};
   const auto targets = differences(clean.before, clean.after);
@@ -181,7 +172,6 @@ std::pair<Count, std::wstring> judge(const Action& action, const Run& clean, con
     return {Unaccounted, L"not named: " + *unnamed.begin()};
   return {};
 }
-
 // Runs the action without a failure and then once per injection point: every call when there are at
 // most 300, else the first 100, the last 100 and 100 between. Prints what broke a rule (the first 40
 // times on a page, or every time with TROVA_FAULTS_ALL set).
@@ -209,17 +199,14 @@ void runAction(const Action& action, Figure& figure) {
 }
 
 // ---- the actions, page by page -------------------------------------------------------------------------
-
 constexpr Hive HKCU = Hive::CurrentUser, HKLM = Hive::LocalMachine, HKCR = Hive::ClassesRoot;
 const RegRoot HKLM32{HKLM, RegView::Bits32}, HKCR32{HKCR, RegView::Bits32};
 const std::wstring kTcpip = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const std::wstring kEtc = L"C:\\windows\\system32\\drivers\\etc";
 
-// A message about one thing, which names it by these words wherever the place.
+// Names: the same words wherever the place; the key of a value; the undo's "key\name" of a value.
 auto saying(std::wstring words) { return [words](const std::wstring&) { return Names{words}; }; }
-// The key, which names the values in it and the keys below.
 Names keyName(const std::wstring& where) { return {where.substr(0, where.find(L'\n'))}; }
-// The undo's lists: a key, a value as "key\name", or a file.
 Names undoName(std::wstring where) {
   if (where.ends_with(L'\n')) where += L"(默认)";
   std::ranges::replace(where, L'\n', L'\\');
@@ -227,16 +214,11 @@ Names undoName(std::wstring where) {
 }
 // An export of the page `open` shows to the file `to`.
 Action exportTo(std::wstring control, std::function<void(Scene&)> open, std::wstring to) {
-  const auto setUp = [=](Scene& s) {
-    open(s);
-    s.dialogs().fileAnswers = {to};
-  };
-  return {L"导出", control, setUp, saying(L"导出失败"), L"导出失败", false};
+  return {L"导出", control, [=](Scene& s) { open(s); s.dialogs().fileAnswers = {to}; }, saying(L"导出失败"), L"导出失败", false};
 }
 
-// 插件免疫: catalogue controls with the kill-bit flags they hold in the 64- and 32-bit view (0: none) and
-// whether they get ticked: the apply makes a key, clears a bit from a value that goes and from one that
-// keeps other bits, and sets one in a view that lacked it.
+// 插件免疫: controls with the kill-bit flags they hold in the 64- and 32-bit view and whether they get ticked:
+// the apply makes a key, clears a bit from a value that goes and from one that keeps others, adds a view's.
 struct Control { int list; const wchar_t *name, *clsid; std::uint32_t flags64, flags32; bool ticked; };
 const Control kChosen[] = {
     {2, L"AutoCAD 2002 AcPreview 控件", L"{F281A59C-7B65-11D3-8617-0010830243BD}", 0x400, 0x400, false},
@@ -279,8 +261,7 @@ auto userEntries(bool unread, bool added) {
   };
 }
 
-// 插件管理: helper objects in both views, a disabled browser extension, a toolbar, a context menu
-// entry; the row whose `column` reads `row` selected.
+// 插件管理: helper objects in both views, a disabled browser extension, a toolbar, a context menu entry.
 void addonsSeen(Scene& s, const std::wstring& row = L"", int column = addons::Id) {
   auto& r = s.reg();
   const auto add = [&](RegRoot root, RegRoot at, const wchar_t* list, const std::wstring& id, const std::wstring& name) {
@@ -397,7 +378,6 @@ Names traceLabel(const std::wstring& where) {
   return {where};
 }
 
-// 系统关联: the file types, network and security settings of the page changed.
 void associationsChanged(Scene& s) {
   auto& r = s.reg();
   r.setText(HKCR, L"exefile\\shell\\open\\command", L"", L"virus.exe \"%1\" %*");
@@ -413,8 +393,7 @@ void associationsChanged(Scene& s) {
   s.ui.comboBox(L"Combo_wlsztcpipfzsm").select(2);  // 64
 }
 
-// 网站免疫: an entry typed into the hosts file where Windows keeps it or where DataBasePath moved it, and
-// saved; `saved`: a backup was made before.
+// 网站免疫: an entry added to the hosts file, where DataBasePath says; `saved`: backed up before.
 Action hostsSave(std::wstring label, std::wstring folder, bool saved = false) {
   const auto setUp = [=](Scene& s) {
     s.fp.inner.shell.variables[L"SYSTEMROOT"] = L"C:\\windows";
@@ -475,8 +454,7 @@ const std::vector<std::pair<std::wstring, std::vector<Action>>> kPages = {
     {L"系统清理", {{L"清理 (every trace)", L"Command_ysql", traces(), traceLabel}}},
     {L"系统关联", {kAssociations}},
     {L"网站免疫",
-     {hostsSave(L"first save", kEtc), hostsSave(L"saved before", kEtc, true),
-      hostsSave(L"DataBasePath elsewhere", L"D:\\etc")}},
+     {hostsSave(L"first save", kEtc), hostsSave(L"saved before", kEtc, true), hostsSave(L"DataBasePath elsewhere", L"D:\\etc")}},
     {L"工具",
      {undoOf(L"系统清理", kSmallClean), undoOf(L"系统关联 应用", kAssociations), undoOf(L"插件免疫 应 用", kImmunityApply),
       undoOf(L"插件管理 删除", kAddonDelete), undoOf(L"网站免疫 保存应用", hostsSave(L"first save", kEtc))}},

@@ -1,7 +1,6 @@
-// A platform that fails on purpose, and a window over it on the machine a 64-bit
-// Windows is. The in-memory registry, files and shell sit behind wrappers that
-// count every call that reads or changes something and fail the k-th with the
-// error that call meets on Windows. A failed call does nothing, except that an
+// A window over a platform that fails on purpose, on the machine a 64-bit Windows is: the in-memory
+// registry, files and shell behind wrappers that count every call that reads or changes something and
+// fail the k-th with the error that call meets on Windows. A failed call does nothing, except that an
 // append cut short by a full disk leaves half its bytes.
 #pragma once
 #include <stdexcept>
@@ -31,7 +30,6 @@ struct FaultPlan {
 // Reads and changes alike fail as on a key opened without the right to them.
 constexpr RegStatus kNo = regerr::AccessDenied;
 constexpr const wchar_t *kBusy = L"文件正被其他程序使用", *kDenied = L"拒绝访问";
-
 // A wrapper of `in` as a `Base`: of an object it owns (a key, a file) or of one it is handed.
 template <class Base, class Inner = Base> struct Faulty : Base {
   std::unique_ptr<Inner> owned;
@@ -42,7 +40,6 @@ template <class Base, class Inner = Base> struct Faulty : Base {
 };
 // A call that fails with `failure` when the plan says so, and else is passed on.
 #define TROVA_FAIL_OR(call, failure, ...) (plan.fails(L## #call) ? (failure) : in.call(__VA_ARGS__))
-
 struct FaultyKey final : Faulty<RegKey> {
   using Faulty::Faulty;
   // The key opened or created, wrapped so that its calls count too; a failure leaves none.
@@ -51,7 +48,9 @@ struct FaultyKey final : Faulty<RegKey> {
     out = s == regerr::Ok ? std::make_unique<FaultyKey>(std::move(out), plan) : nullptr;
     return s;
   }
-  RegStatus openSubKey(std::wstring_view p, KeyPtr& out) override { return wrap(TROVA_FAIL_OR(openSubKey, kNo, p, out), out, plan); }
+  RegStatus openSubKey(std::wstring_view p, KeyPtr& out) override {
+    return wrap(TROVA_FAIL_OR(openSubKey, kNo, p, out), out, plan);
+  }
   RegStatus createSubKey(std::wstring_view p, KeyPtr& out, bool* made = nullptr) override {
     return wrap(TROVA_FAIL_OR(createSubKey, kNo, p, out, made), out, plan, made);
   }
@@ -62,7 +61,6 @@ struct FaultyKey final : Faulty<RegKey> {
   RegStatus deleteValue(std::wstring_view n) override { return TROVA_FAIL_OR(deleteValue, kNo, n); }
   RegStatus deleteSubKey(std::wstring_view n) override { return TROVA_FAIL_OR(deleteSubKey, kNo, n); }
 };
-
 struct FaultyRegistry final : Faulty<Registry> {
   using Faulty::Faulty;
   RegStatus open(RegRoot root, std::wstring_view p, KeyPtr& out) override {
@@ -73,11 +71,11 @@ struct FaultyRegistry final : Faulty<Registry> {
   }
 };
 
-// A file that is there is held open by another program; a new one may not be made.
+// A file that is there is held open by another program; a new one may not be made. Whether a file is
+// there and what a folder holds have no failure of their own: uncounted.
 struct FaultyFiles final : Faulty<FileSystem> {
   using Faulty::Faulty;
   static FileResult no(const wchar_t* why) { return FileResult::failure(why); }
-  // Whether a file is there and what a folder holds have no failure of their own: uncounted.
   bool exists(const std::wstring& p) override { return in.exists(p); }
   std::vector<std::wstring> list(const std::wstring& folder) override { return in.list(folder); }
   std::optional<std::string> read(const std::wstring& p, FileResult* why = nullptr) override {
@@ -110,7 +108,6 @@ struct FaultyFiles final : Faulty<FileSystem> {
     return file ? std::make_unique<Append>(std::move(file), plan) : nullptr;
   }
 };
-
 struct FaultyShell final : Faulty<Shell> {
   using Faulty::Faulty;
   static ShellResult no(const wchar_t* why) { return {false, why}; }
@@ -122,7 +119,6 @@ struct FaultyShell final : Faulty<Shell> {
 };
 #undef TROVA_FAIL_OR
 
-// The in-memory platform and the faulty one over it.
 struct FaultPlatform {
   MemoryPlatform inner;
   FaultPlan plan;
@@ -131,7 +127,6 @@ struct FaultPlatform {
   FaultyShell shell{inner.shell, plan};
   Platform platform{registry, files, shell, inner.dialogs, inner.folders};
 };
-
 struct Scene {
   FaultPlatform fp;
   MemoryControlSet ui;
@@ -141,8 +136,8 @@ struct Scene {
   MemoryRegistry& reg() { return fp.inner.registry; }
   MemoryFiles& files() { return fp.inner.files; }
   ScriptedDialogs& dialogs() { return fp.inner.dialogs; }
-  // Start-up, then the main tab `tab` (from 1) picked. The catalogue and its 782
-  // rows only for the immunity page, the one that reads them: they take most of the time.
+  // Start-up, then the main tab `tab` (from 1) picked; the catalogue and its 782 rows, which take most
+  // of the time, only for the immunity page, the one that reads them.
   void open(int tab) {
     for (const auto& step : form.routes().startup)
       if (tab == 1 || (step.step != StartupStep::KnownControls && step.step != StartupStep::ImmunityLists)) step.run();
