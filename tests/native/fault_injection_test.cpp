@@ -149,17 +149,14 @@ void print(const std::string& what, const Figure& f) {
 // Holds a run to the rules against the run without a failure: the count a broken one adds to, and why.
 std::pair<Count, std::wstring> judge(const Action& action, const Run& clean, const Run& r) {
   if (!r.problem.empty()) return {Unaccounted, r.problem};
-  const auto targets = differences(clean.before, clean.after);
-  for (const auto& id : differences(clean.before, r.after))
+  const auto targets = differences(clean.before, clean.after), changed = differences(clean.before, r.after);
+  for (const auto& id : changed)
     if (!targets.count(id)) return {Unaccounted, L"changed outside the action: " + id};
+    else if (state(r.after, id) != state(clean.after, id)) return {Unaccounted, L"neither as before nor as meant: " + id};
   std::vector<std::wstring> stillBefore;  // where they are
-  bool someDone = false;
-  for (const auto& id : targets) {
-    const auto now = state(r.after, id);
-    if (now == state(clean.before, id)) stillBefore.push_back(id.substr(1));
-    else if (now == state(clean.after, id)) someDone = true;
-    else return {Unaccounted, L"neither as before nor as meant: " + id};
-  }
+  for (const auto& id : targets)
+    if (!changed.count(id)) stillBefore.push_back(id.substr(1));
+  const bool someDone = !changed.empty();
   if (claimsSuccess(r.text) && !stillBefore.empty())
     return {FalseSuccesses, L"success claimed, but unchanged: " + stillBefore[0]};
   const bool saysNothing = !action.nothingDone.empty() && r.text.find(action.nothingDone) != std::wstring::npos;
