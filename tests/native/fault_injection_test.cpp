@@ -92,8 +92,10 @@ struct Run {
 // not back as it was before the run.
 std::wstring undoRecorded(Scene& s, const std::vector<std::wstring>& earlier, const Snapshot& before) {
   const std::wstring folder = s.form.journal().folder();
-  auto sets = s.files().list(folder);
-  std::erase_if(sets, [&](const std::wstring& n) { return !folded(n).ends_with(L".REG") || std::ranges::count(earlier, n); });
+  std::vector<std::wstring> sets;
+  for (const auto& name : s.files().list(folder))
+    if (name.size() > 4 && equalsNoCase(name.substr(name.size() - 4), L".reg") && !std::ranges::count(earlier, name))
+      sets.push_back(name);
   if (sets.empty()) return L"changed, but nothing was recorded";
   std::ranges::sort(sets, std::greater{});
   for (const auto& name : sets) {
@@ -215,7 +217,7 @@ Action exportTo(std::wstring control, std::function<void(Scene&)> open, std::wst
 }
 
 // 插件免疫: controls with the kill-bit flags they hold in the 64- and 32-bit view and whether they get ticked:
-// the apply makes a key, clears a bit from a value that goes and from one that keeps others, adds a view's.
+// the apply makes a key, clears a bit from a value that goes and from one that keeps others, sets a view's.
 struct Control { int list; const wchar_t *name, *clsid; std::uint32_t flags64, flags32; bool ticked; };
 const Control kChosen[] = {
     {2, L"AutoCAD 2002 AcPreview 控件", L"{F281A59C-7B65-11D3-8617-0010830243BD}", 0x400, 0x400, false},

@@ -38,7 +38,7 @@ template <class Base, class Inner = Base> struct Faulty : Base {
   Faulty(Inner& inner, FaultPlan& fp) : in(inner), plan(fp) {}
   Faulty(std::unique_ptr<Inner> inner, FaultPlan& fp) : owned(std::move(inner)), in(*owned), plan(fp) {}
 };
-// A call that fails with `failure` when the plan says so, and else is passed on.
+// The call to `in` by that name, or, when the plan makes it fail, `failure`.
 #define TROVA_FAIL_OR(call, failure, ...) (plan.fails(L## #call) ? (failure) : in.call(__VA_ARGS__))
 struct FaultyKey final : Faulty<RegKey> {
   using Faulty::Faulty;
