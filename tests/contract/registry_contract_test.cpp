@@ -6,7 +6,13 @@
 
 #include <set>
 
-#include "contract/registry_contract.h"
+#ifdef _WIN32
+#include "platform/win32_platform.h"
+using RegistryUnderTest = trova::Win32Registry;  // under Wine, the real registry
+#else
+#include "platform/memory_registry.h"
+using RegistryUnderTest = trova::MemoryRegistry;
+#endif
 
 namespace trova::test {
 namespace {
@@ -79,7 +85,7 @@ class RegistryContract : public ::testing::Test {
     return v;
   }
 
-  std::unique_ptr<Registry> reg_ = makeRegistryUnderTest();
+  std::unique_ptr<Registry> reg_ = std::make_unique<RegistryUnderTest>();
   std::wstring name_;
   KeyPtr base_;
 };
@@ -293,7 +299,7 @@ class RegistryContractViews : public ::testing::Test {
     KeyPtr key;
     return reg_->open(root, path, key) == regerr::Ok ? readText(*key, L"v") : L"(missing)";
   }
-  std::unique_ptr<Registry> reg_ = makeRegistryUnderTest();
+  std::unique_ptr<Registry> reg_ = std::make_unique<RegistryUnderTest>();
 };
 
 TEST_F(RegistryContractViews, EachViewHasItsOwnSoftwareAndClassesAndSharesTheRest) {
