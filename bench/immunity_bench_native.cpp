@@ -72,31 +72,39 @@ int main() {
       },
       [&] { p->page.FillImmunityLists(); });
   std::unique_ptr<MemoryRegistry> reg;
+  // The bare calls: each catalogue row's key opened, and `use` on those there.
+  const auto eachOpenedKey = [&](const auto& use) {
+    for (int i = 0; i < kCatalogueRows; ++i) {
+      KeyPtr key;
+      if (reg->open(Hive::LocalMachine, killBitKeyPath(knownControls[static_cast<std::size_t>(i)].clsid), key) ==
+          regerr::Ok)
+        use(*key);
+    }
+  };
+  // A page with every row's mark set to `on`, over a seeded registry or an empty one.
+  const auto markedPage = [&](bool on, bool seeded) {
+    p = std::make_unique<Bench>();
+    if (seeded) seed(p->mp.registry);
+    p->page.FillImmunityLists();
+    for (auto* l : p->lists)
+      for (int r = 0; r < l->rowCount(); ++r) l->setChecked(r, on);
+  };
   const double bareRead = medianMs(
       [&] {
         reg = std::make_unique<MemoryRegistry>();
         seed(*reg);
       },
       [&] {
-        for (int i = 0; i < kCatalogueRows; ++i) {
-          KeyPtr key;
-          if (reg->open(Hive::LocalMachine, killBitKeyPath(knownControls[static_cast<std::size_t>(i)].clsid), key) ==
-              regerr::Ok) {
-            RegValue v;
-            key->queryValue(kCompatibilityFlags, v);
-          }
-        }
+        eachOpenedKey([](RegKey& key) {
+          RegValue v;
+          key.queryValue(kCompatibilityFlags, v);
+        });
       });
   report("start-up fill (782 rows)", fill, bareRead);
 
   // Apply with every row checked: the page creates each key and writes its value.
   const double apply = medianMs(
-      [&] {
-        p = std::make_unique<Bench>();
-        p->page.FillImmunityLists();
-        for (auto* l : p->lists)
-          for (int r = 0; r < l->rowCount(); ++r) l->setChecked(r, true);
-      },
+      [&] { markedPage(true, false); },
       [&] { p->page.Command_cjmy_Click(); });
   const double bareWrite = medianMs([&] { reg = std::make_unique<MemoryRegistry>(); },
                                     [&] {
@@ -111,38 +119,20 @@ int main() {
   report("apply, all checked (782 rows)", apply, bareWrite);
   // The same through the window's click routing: every change recorded in the history.
   const double recorded = medianMs(
-      [&] {
-        p = std::make_unique<Bench>();
-        p->page.FillImmunityLists();
-        for (auto* l : p->lists)
-          for (int r = 0; r < l->rowCount(); ++r) l->setChecked(r, true);
-      },
+      [&] { markedPage(true, false); },
       [&] { p->form.Click(L"Command_cjmy"); });
   report("same, recorded in the history", recorded, bareWrite);
 
   // Apply with nothing checked over a partly immunised registry: open, and delete where set.
   const double clear = medianMs(
-      [&] {
-        p = std::make_unique<Bench>();
-        seed(p->mp.registry);
-        p->page.FillImmunityLists();
-        for (auto* l : p->lists)
-          for (int r = 0; r < l->rowCount(); ++r) l->setChecked(r, false);
-      },
+      [&] { markedPage(false, true); },
       [&] { p->page.Command_cjmy_Click(); });
   const double bareDelete = medianMs(
       [&] {
         reg = std::make_unique<MemoryRegistry>();
         seed(*reg);
       },
-      [&] {
-        for (int i = 0; i < kCatalogueRows; ++i) {
-          KeyPtr key;
-          if (reg->open(Hive::LocalMachine, killBitKeyPath(knownControls[static_cast<std::size_t>(i)].clsid), key) ==
-              regerr::Ok)
-            key->deleteValue(kCompatibilityFlags);
-        }
-      });
+      [&] { eachOpenedKey([](RegKey& key) { key.deleteValue(kCompatibilityFlags); }); });
   report("apply, none checked (782 rows)", clear, bareDelete);
   std::printf("registry opens per start-up fill: %d (one per catalogue row)\n", [] {
     Bench q;

@@ -78,10 +78,8 @@ RegStatus removeKillBitIn(Registry& registry, RegView view, const std::wstring& 
   RegStatus s = registry.open(machine, killBitKeyPath(clsid), key);
   if (s == regerr::FileNotFound) return regerr::Ok;
   if (s != regerr::Ok) return s;
-  std::wstring name;
   // Only a key seen to be empty goes; one that cannot be looked into is a failure.
-  RegStatus look = key->enumValue(0, name);
-  if (look == regerr::NoMoreItems) look = key->enumSubKey(0, name);
+  const RegStatus look = lookIntoKey(*key);
   if (look == regerr::Ok) return regerr::Ok;  // something else is kept in it
   if (look != regerr::NoMoreItems) return look;
   key.reset();

@@ -40,6 +40,12 @@ bool keyExists(Registry& reg, RegRoot root, std::wstring_view path) {
   return reg.open(root, path, key) == regerr::Ok;
 }
 
+RegStatus lookIntoKey(RegKey& key) {
+  std::wstring name;
+  const RegStatus s = key.enumValue(0, name);
+  return s == regerr::NoMoreItems ? key.enumSubKey(0, name) : s;
+}
+
 const std::vector<RegView>& registryViews() {
   static const std::vector<RegView> views = {RegView::Bits64, RegView::Bits32};
   return views;

@@ -125,6 +125,9 @@ std::wstring readText(RegKey& key, std::wstring_view valueName);
 std::wstring readDefault(RegKey& key, std::wstring_view subKey);
 // True when the key at `path` exists (can be opened).
 bool keyExists(Registry& reg, RegRoot root, std::wstring_view path);
+// Whether a key holds anything: Ok when it has a value or a sub-key,
+// NoMoreItems when it is empty, any other status when it cannot be looked into.
+RegStatus lookIntoKey(RegKey& key);
 // A plain Chinese explanation of a failure code, for the program's messages.
 std::wstring describeFailure(RegStatus status);
 // Why the change history last failed, which describeFailure(HistoryUnavailable) tells.

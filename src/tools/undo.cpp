@@ -115,9 +115,7 @@ class Undo {
         }
         // A key the set made goes only when nothing but what the set put in it was there.
         if (RegStatus s = p_.registry.open(at.hive, at.path, key); s == regerr::Ok) {
-          std::wstring name;
-          s = key->enumValue(0, name);
-          if (s == regerr::NoMoreItems) s = key->enumSubKey(0, name);
+          s = lookIntoKey(*key);
           if (s == regerr::Ok) return kChanged;
           if (s != regerr::NoMoreItems) return describeFailure(s);
         } else if (s != regerr::FileNotFound) {
